@@ -1,0 +1,7 @@
+#include "app/CorvaneApp.h"
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
+{
+    theApp.InitInstance();
+    return theApp.ExitInstance();
+}

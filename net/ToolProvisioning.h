@@ -1,0 +1,10 @@
+// Keeps the engine, its companions and the VC runtime present, complete and current.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+std::string ToolFolder(); // g_strLocalAppData + "\RuzAro"
+bool EnsureTools(HWND window);
+bool CheckVcRuntime(HWND window);
