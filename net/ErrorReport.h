@@ -11,6 +11,10 @@ struct ErrorReportData {
     std::string version;
 };
 
+// Scheme, host and port of the report server. Starts as the build's address; tests may point it
+// elsewhere.
+extern std::string g_strReportUrl;
+
 std::string EngineLogPath(); // g_strAppDir + "\e.dat"
 std::string ExtractErrorDetail();
 std::string ReadLogTail();
