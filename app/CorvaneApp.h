@@ -5,14 +5,21 @@
 
 class CCorvaneDlg;
 
-class CCorvaneApp {
+class CCorvaneApp
+{
 public:
     virtual ~CCorvaneApp() = default;
     virtual BOOL InitInstance();
     virtual int ExitInstance();
 
     CCorvaneDlg* m_pMainWnd = nullptr; // the main dialog while it runs
+
+private:
+    bool m_comStarted = false;
 };
+
+// Writes "InitVer" under HKEY_CURRENT_USER\Marlisk once: the first run's version, never changed.
+void WriteInstallMarker();
 
 extern CCorvaneApp theApp;
 
