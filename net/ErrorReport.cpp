@@ -3,7 +3,7 @@
 #include "BuildConfig.h"
 #include "app/Globals.h"
 #include "framework/Handles.h"
-#include "net/NetTimeouts.h"
+#include "net/UrlRequest.h"
 
 #include <wininet.h>
 
@@ -159,11 +159,11 @@ void PostReport(const ErrorReportData& data)
     UniqueInternet root(::InternetOpenA("Brenvoll", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
     if (!root)
         return;
-    ApplyTimeouts(root.Get(), kTransferConnectTimeoutMs, kTransferReceiveTimeoutMs);
     UniqueInternet connection(
         ::InternetConnectA(root.Get(), host, port, nullptr, nullptr, INTERNET_SERVICE_HTTP, 0, 1));
     if (!connection)
         return;
+    ApplyTimeouts(connection.Get(), kTransferTimeouts);
     // An expired certificate or one naming another host is accepted for the report.
     const DWORD flags =
         secure ? INTERNET_FLAG_SECURE | INTERNET_FLAG_IGNORE_CERT_DATE_INVALID | INTERNET_FLAG_IGNORE_CERT_CN_INVALID
@@ -172,6 +172,7 @@ void PostReport(const ErrorReportData& data)
         ::HttpOpenRequestA(connection.Get(), "POST", kReportPath, nullptr, nullptr, nullptr, flags, 1));
     if (!request)
         return;
+    ApplyTimeouts(request.Get(), kTransferTimeouts);
     std::string body =
         "url=" + UrlEncode(data.url) + "&log=" + UrlEncode(data.log) + "&version=" + UrlEncode(data.version);
     static const char kHeader[] = "Content-Type: application/x-www-form-urlencoded\r\n";

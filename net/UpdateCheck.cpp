@@ -5,7 +5,7 @@
 #include "app/ShellOpen.h"
 #include "framework/Handles.h"
 #include "framework/Thread.h"
-#include "net/NetTimeouts.h"
+#include "net/UrlRequest.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -27,17 +27,12 @@ constexpr DWORD kAnswerCapacity = 1023;
 
 UniqueInternet OpenRoot(const std::string& agent)
 {
-    UniqueInternet root(::InternetOpenA(agent.c_str(), INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
-    if (root)
-        ApplyTimeouts(root.Get(), kShortConnectTimeoutMs, kShortReceiveTimeoutMs);
-    return root;
+    return UniqueInternet(::InternetOpenA(agent.c_str(), INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
 }
 
-UniqueInternet OpenShort(const UniqueInternet& root, const std::string& url)
+UrlRequest OpenShort(const UniqueInternet& root, const std::string& url)
 {
-    if (!root)
-        return {};
-    return UniqueInternet(::InternetOpenUrlA(root.Get(), url.c_str(), nullptr, 0, kShortRequestFlags, 0));
+    return OpenUrl(root.Get(), url, kShortRequestFlags, 0, kShortTimeouts);
 }
 
 std::string VersionAgent()
@@ -158,7 +153,7 @@ bool ReadResponse(HINTERNET file, char* buffer, DWORD capacity, DWORD& length)
 bool IsServerAlive()
 {
     UniqueInternet root = OpenRoot(g_strAppName);
-    UniqueInternet file = OpenShort(root, g_strServerBase + "/php/alive.php");
+    UrlRequest file = OpenShort(root, g_strServerBase + "/php/alive.php");
     if (!file)
         return false;
     std::string answer;
@@ -169,7 +164,7 @@ void SelectUpdateServer()
 {
     g_strServerBase = g_strCdnBase;
     UniqueInternet root = OpenRoot(g_strAppName);
-    UniqueInternet file = OpenShort(root, g_strHostListUrl);
+    UrlRequest file = OpenShort(root, g_strHostListUrl);
     if (file) {
         std::string answer;
         if (ReadShortAnswer(file.Get(), answer) && !answer.empty())
@@ -208,7 +203,7 @@ bool GetOwnVersion(DWORD& high, DWORD& low)
 bool QueryToolRelease(const std::string& url, std::string& downloadUrl, SYSTEMTIME& released)
 {
     UniqueInternet root = OpenRoot(VersionAgent());
-    UniqueInternet file = OpenShort(root, url);
+    UrlRequest file = OpenShort(root, url);
     if (!file)
         return false;
     std::string answer;
@@ -262,7 +257,7 @@ void CUpdateCheck::Check(const std::string& url)
     bool readable = false;
     {
         UniqueInternet root = OpenRoot(VersionAgent());
-        UniqueInternet file = OpenShort(root, url + query);
+        UrlRequest file = OpenShort(root, url + query);
         if (!file) {
             OnCheckError(ownHigh, ownLow);
             return;

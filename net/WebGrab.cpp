@@ -2,7 +2,7 @@
 
 #include "app/Globals.h"
 #include "app/Messages.h"
-#include "net/NetTimeouts.h"
+#include "net/UrlRequest.h"
 
 #include <cstdio>
 #include <ctime>
@@ -16,11 +16,6 @@ std::string Format(const char* format, const std::string& label, double a, doubl
     char buf[512];
     std::snprintf(buf, sizeof buf, format, label.c_str(), a, b);
     return buf;
-}
-
-bool IsHttpUrl(const char* url) noexcept
-{
-    return ::_strnicmp(url, "http://", 7) == 0 || ::_strnicmp(url, "https://", 8) == 0;
 }
 
 // An HTTP answer is usable only with status 200; anything else is an error page, not the file.
@@ -90,12 +85,12 @@ bool CWebGrab::DownloadToFile(const char* url, const std::string& destination, c
     PostStatusText(startText);
 
     // The cache is bypassed: a cached copy could hand back an outdated engine when it is being updated.
-    UniqueInternet request(
-        ::InternetOpenUrlA(m_session.Get(), url, nullptr, 0,
-                           INTERNET_FLAG_TRANSFER_BINARY | INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE, 1));
+    UrlRequest request = OpenUrl(m_session.Get(), url,
+                                 INTERNET_FLAG_TRANSFER_BINARY | INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE, 1,
+                                 kTransferTimeouts);
     if (!request)
         return discard();
-    const bool http = IsHttpUrl(url);
+    const bool http = request.IsHttp();
     if (http && !StatusIsOk(request.Get()))
         return discard();
     const long long announced = http ? AnnouncedLength(request.Get()) : -1;
@@ -191,8 +186,6 @@ bool CWebGrab::OpenInternet(const char* agent)
 {
     CloseInternet();
     m_session.Reset(::InternetOpenA(agent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
-    if (m_session)
-        ApplyTimeouts(m_session.Get(), kTransferConnectTimeoutMs, kTransferReceiveTimeoutMs);
     return static_cast<bool>(m_session);
 }
 
