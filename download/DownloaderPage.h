@@ -36,5 +36,5 @@ protected:
 
 private:
     HBRUSH m_brush = nullptr; // theme-coloured brush, remade when the colour changes
-    class FolderEdit* m_saveTo = nullptr;
+    class EditBrowse* m_saveTo = nullptr; // the "Save to" box, owned
 };
