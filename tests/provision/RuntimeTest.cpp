@@ -32,8 +32,22 @@ protected:
                                                "need it absent (msiexec /x {code} /q)";
         ASSERT_TRUE(page.Open());
         boxes.SetFallback(IDOK);
+        runtimeWasAbsent = true;
+        otherWasInstalled = ProductInstalled(kOtherCode);
         scene = std::make_unique<Scene>(server);
         scene->MakeAllTools();
+    }
+
+    // Whatever a test installed, also when it failed half-way, leaves the prefix again.
+    void TearDown() override
+    {
+        if (!runtimeWasAbsent)
+            return;
+        for (const char* code : kRuntimeCodes)
+            if (ProductInstalled(code))
+                Msiexec(std::string("/x ") + code + " /q");
+        if (!otherWasInstalled && ProductInstalled(kOtherCode))
+            Msiexec(std::string("/x ") + kOtherCode + " /q");
     }
 
     // Serves a built installer program as the update server's runtime installer.
@@ -50,6 +64,8 @@ protected:
     StatusPage page;
     harness::BoxResponder boxes;
     std::unique_ptr<Scene> scene;
+    bool runtimeWasAbsent = false;
+    bool otherWasInstalled = false;
 };
 
 TEST_F(Runtime, InstalledUnderAnyCodeMeansNothingFetchedStartedOrShown)
