@@ -133,8 +133,6 @@ bool CWebGrab::DownloadToFile(const char* url, const std::string& destination, c
     // A body that ended before its announced length was cut off: it is not the file.
     if (announced >= 0 && static_cast<unsigned long long>(announced) != received)
         return discard();
-    if (!::FlushFileBuffers(temp.Get()))
-        return discard();
     temp.Reset();
     // One step: either the new file stands under the destination name or the old one still does.
     if (!::MoveFileExA(tempPath.c_str(), destination.c_str(), MOVEFILE_REPLACE_EXISTING)) {
@@ -163,12 +161,22 @@ void CWebGrab::ClearStatus()
 
 void CWebGrab::Queue(GrabStatus record)
 {
+    bool queued = true;
     {
         CAutoLock lock(&m_lock);
-        m_queue.push_back(std::move(record));
+        // A progress record that the window has not taken yet is brought up to date instead of being
+        // followed by another one: reads arrive faster than a window shows them, and one record (and
+        // message) per read let the window fall seconds behind and starve its input.
+        if (record.kind == 1 && !m_queue.empty() && m_queue.back().kind == 1) {
+            m_queue.back() = std::move(record);
+            queued = false;
+        } else {
+            m_queue.push_back(std::move(record));
+        }
     }
-    // Posted after the lock is released, so the window may take the record at once.
-    if (m_hwndNotify)
+    // One message per queued record, posted after the lock is released so the window may take the
+    // record at once.
+    if (queued && m_hwndNotify)
         ::PostMessageA(m_hwndNotify, WM_GRAB_STATUS, reinterpret_cast<WPARAM>(this), 0);
 }
 

@@ -133,6 +133,25 @@ TEST_F(Fetcher, NullWindowKeepsRecordsQueued)
     EXPECT_EQ(window.messages, 0);
 }
 
+TEST_F(Fetcher, WindowThatLagsGetsLatestProgressAndOneMessagePerRecord)
+{
+    ASSERT_TRUE(server.Listening());
+    server.Script("/f", Answer::Generated(400000));
+    nettest::AlignToSecond();
+    CWebGrab grab;
+    // On the window's own thread: nothing is taken until the transfer has ended.
+    ASSERT_TRUE(
+        grab.DownloadToFile(Url("/f").c_str(), dest, "Start text", "Done text", "Tasvrin", window.Handle(), "Label"));
+    PumpPendingMessages();
+    ASSERT_EQ(window.records.size(), 3u);
+    EXPECT_EQ(window.records[0].text, "Start text");
+    EXPECT_EQ(window.records[1].kind, 1);
+    EXPECT_EQ(window.records[1].text, "Label..   Read 400000 Bytes");
+    EXPECT_EQ(window.records[2].text, "Done text");
+    EXPECT_EQ(window.messages, 3);
+    EXPECT_EQ(nettest::ReadAll(dest).size(), 400000u);
+}
+
 TEST_F(Fetcher, NewBodyReplacesOldFile)
 {
     ASSERT_TRUE(server.Listening());

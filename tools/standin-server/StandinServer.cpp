@@ -349,13 +349,12 @@ bool StandinServer::Impl::SendBody(SOCKET s, const Answer& a, uint64_t from, uin
 {
     if (a.generatedSize == 0)
         return SendAll(s, a.body.data() + from, static_cast<size_t>(to - from));
-    char buf[1 << 16];
+    // The pattern repeats every 61 bytes, so every piece is a slice of one prepared block.
+    static const std::string block = PatternBody(61 * 1100);
+    constexpr size_t kPiece = 1 << 16;
     for (uint64_t i = from; i < to;) {
-        size_t n = static_cast<size_t>(std::min<uint64_t>(sizeof buf, to - i));
-        // The pattern repeats every 61 bytes, so a block is a shifted copy.
-        for (size_t k = 0; k < n; ++k)
-            buf[k] = PatternByte(i + k);
-        if (!SendAll(s, buf, n))
+        size_t n = static_cast<size_t>(std::min<uint64_t>(kPiece, to - i));
+        if (!SendAll(s, block.data() + i % 61, n))
             return false;
         i += n;
     }
