@@ -73,6 +73,9 @@ EngineSetup::EngineSetup(bool withEngine, const char* speed)
 {
     m_oldLocal = g_strLocalAppData;
     m_oldSaved = g_strSavedDir.Get();
+    m_oldAppDir = g_strAppDir;
+    g_strAppDir = m_work.File("program");
+    ::CreateDirectoryA(g_strAppDir.c_str(), nullptr);
     g_strLocalAppData = m_local.Path();
     ::CreateDirectoryA(ToolFolder().c_str(), nullptr);
     if (withEngine)
@@ -90,6 +93,7 @@ EngineSetup::~EngineSetup()
 {
     g_strLocalAppData = m_oldLocal;
     g_strSavedDir.Set(m_oldSaved);
+    g_strAppDir = m_oldAppDir;
 }
 
 void EngineSetup::WriteTranscript(const std::string& name, const std::vector<std::pair<int, std::string>>& chunks) const

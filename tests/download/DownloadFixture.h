@@ -53,7 +53,7 @@ struct EngineCall {
 };
 
 // Per test: a tool folder (g_strLocalAppData points at a fresh folder), a save folder, the engine
-// log file, the engine environment. The stand-in engine is copied into the tool folder unless
+// log file, the engine environment; the program folder (engine log, shipped tools) is a fresh folder. The stand-in engine is copied into the tool folder unless
 // `withEngine` is false.
 class EngineSetup {
 public:
@@ -73,6 +73,7 @@ private:
     std::string m_save;
     std::string m_oldLocal;
     std::string m_oldSaved;
+    std::string m_oldAppDir;
 };
 
 bool ProcessAlive(DWORD pid);

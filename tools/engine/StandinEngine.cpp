@@ -8,7 +8,7 @@
 // folders of TASVRIN_TRANSCRIPTS (separated by ';'), else in the folder named by the line
 // "transcripts=FOLDER" of youtube-dl.cfg beside this program, else in "transcripts" beside it.
 //
-// Effects: "Destination: NAME" lines create NAME (a few bytes) in the working directory, "Deleting
+// Effects of download passes: "Destination: NAME" lines create NAME (a few bytes) in the working directory, "Deleting
 // original file NAME" removes it. Further words in the input:
 //   hold=1     after the transcript keep printing a progress line every 200 ms until ended
 //   flood=N    after the transcript print N progress lines as fast as possible
@@ -309,7 +309,8 @@ int main()
     AppendLog("END");
 
     ::SetConsoleCtrlHandler(&OnCtrl, TRUE);
-    if (Word(input, "child") == "1")
+    // The words that shape a run act on download passes only, never on the title query.
+    if (!titleQuery && Word(input, "child") == "1")
         StartHelper();
 
     const char* kind = titleQuery ? "title" : mp3 ? "mp3" : tv ? "tv" : "video";
@@ -334,14 +335,14 @@ int main()
             ApplyEffects(chunk.bytes);
         Write(chunk.bytes);
     }
-    const std::string flood = Word(input, "flood");
+    const std::string flood = titleQuery ? std::string() : Word(input, "flood");
     for (long i = 0, n = flood.empty() ? 0 : std::atol(flood.c_str()); i < n; ++i) {
         char line[96];
         std::snprintf(line, sizeof(line), "\r[download] %5.1f%% of    3.31MiB at  808.73KiB/s ETA 00:01",
                       (i % 1000) / 10.0);
         Write(line);
     }
-    if (Word(input, "hold") == "1") {
+    if (!titleQuery && Word(input, "hold") == "1") {
         for (;;) {
             Write("\r[download]  50.0% of    3.31MiB at  808.73KiB/s ETA 00:01");
             ::Sleep(200);
