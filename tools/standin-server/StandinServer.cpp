@@ -1,6 +1,8 @@
-#include "StandinServer.h"
-
+// Winsock must come before windows.h.
+#include <winsock2.h>
 #include <ws2tcpip.h>
+
+#include "StandinServer.h"
 
 #include <algorithm>
 #include <atomic>

@@ -10,7 +10,6 @@
 #pragma once
 
 #include <windows.h>
-#include <winsock2.h>
 
 #include <cstdint>
 #include <memory>
