@@ -8,22 +8,12 @@
 #include "net/ToolProvisioning.h"
 #include "net/WebGrab.h"
 
-#include <msi.h>
-
 #include <atomic>
 #include <memory>
 #include <thread>
 
 namespace provision
 {
-
-const char* const kRuntimeCodes[4] = {
-    "{196BB40D-1578-3D01-B289-BEFC77A11A1E}",
-    "{DA5E371C-6333-3D8A-93A4-6FD5B20BCC6E}",
-    "{F0C3E5D1-1ADE-321E-8167-68EF0DE699A5}",
-    "{1D8E6291-B0D5-35EC-8441-6616F567A0F7}",
-};
-const char kOtherCode[] = "{8E3A4C2B-7D61-4F0E-A9B5-3C2D1E0F9A87}";
 
 const ToolInfo kToolInfo[4] = {
     {"ffmpeg.exe", 15'000'000, "/download/updates/ffmpeg.exe", "Updates Found. Downloading File 1..",
@@ -115,53 +105,6 @@ std::string Head(const std::string& path, size_t count)
 bool Exists(const std::string& path)
 {
     return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-bool ProductInstalled(const char* code)
-{
-    return ::MsiQueryProductStateA(code) == INSTALLSTATE_DEFAULT;
-}
-
-bool AnyRuntimeInstalled()
-{
-    for (const char* code : kRuntimeCodes)
-        if (ProductInstalled(code))
-            return true;
-    return false;
-}
-
-DWORD Msiexec(const std::string& arguments)
-{
-    std::string command = "msiexec.exe " + arguments;
-    STARTUPINFOA si{};
-    si.cb = sizeof(si);
-    PROCESS_INFORMATION pi{};
-    if (!::CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
-        return ::GetLastError();
-    UniqueHandle process(pi.hProcess);
-    UniqueHandle thread(pi.hThread);
-    ::WaitForSingleObject(process.Get(), INFINITE);
-    DWORD code = 0;
-    ::GetExitCodeProcess(process.Get(), &code);
-    return code;
-}
-
-ScopedProduct::ScopedProduct(const std::string& package, const char* code) : m_code(code)
-{
-    m_remove = !ProductInstalled(code);
-    if (m_remove)
-        Msiexec("/i \"" + package + "\" /q");
-}
-
-ScopedProduct::ScopedProduct(const char* code) : m_code(code)
-{
-    m_remove = !ProductInstalled(code);
-}
-
-ScopedProduct::~ScopedProduct()
-{
-    if (m_remove && ProductInstalled(m_code.c_str()))
-        Msiexec("/x " + m_code + " /q");
 }
 
 bool StatusPage::Open()

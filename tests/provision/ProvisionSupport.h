@@ -8,6 +8,7 @@
 #include "StandinServer.h"
 #include "framework/Window.h"
 #include "support/Harness.h"
+#include "support/VcRuntime.h"
 
 #include <windows.h>
 
@@ -21,11 +22,6 @@ namespace provision
 
 constexpr char kCaption[] = "Important Notice";
 constexpr char kRequired[] = "Microsoft VC Redist 2010 library is Required. Setup will install it.";
-
-// The runtime's product codes, in the order the program asks them; runtime-N.msi carries code N.
-extern const char* const kRuntimeCodes[4];
-// The product code of runtime-other.msi (installed by vcredist_x86_never.exe): none of the four.
-extern const char kOtherCode[];
 
 struct ToolInfo {
     const char* file;
@@ -43,7 +39,7 @@ constexpr int kEngine = 2;
 constexpr int kDeno = 3;
 
 std::string ExeDir();
-// A file built next to the test program (bin\vcredist\..., bin\provision-fixtures\...).
+// A file built next to the test program (bin\provision-fixtures\...).
 std::string BuiltFile(const std::string& relative);
 
 // Makes a file of `size` bytes that begins with `marker`; the rest is a hole, so large files are
@@ -55,29 +51,6 @@ bool SetModified(const std::string& path, const SYSTEMTIME& local);
 LONGLONG SizeOf(const std::string& path);
 std::string Head(const std::string& path, size_t count);
 bool Exists(const std::string& path);
-
-// The product state through the named export of msi.dll.
-bool ProductInstalled(const char* code);
-bool AnyRuntimeInstalled();
-// msiexec with the arguments; its exit code.
-DWORD Msiexec(const std::string& arguments);
-
-// Installs a package for the scope and removes its product again, unless it was installed before.
-class ScopedProduct
-{
-public:
-    ScopedProduct(const std::string& package, const char* code);
-    // Only removes the product at the end (for a product that the code under test installs).
-    explicit ScopedProduct(const char* code);
-    ~ScopedProduct();
-    ScopedProduct(const ScopedProduct&) = delete;
-    ScopedProduct& operator=(const ScopedProduct&) = delete;
-    bool Installed() const { return ProductInstalled(m_code.c_str()); }
-
-private:
-    std::string m_code;
-    bool m_remove = true;
-};
 
 // Stands in for the download page: takes every status record the fetchers post.
 class StatusPage : public Window

@@ -28,12 +28,12 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(server.Listening());
-        ASSERT_FALSE(AnyRuntimeInstalled()) << "the prefix already holds a VC runtime product; these tests "
-                                               "need it absent (msiexec /x {code} /q)";
+        ASSERT_FALSE(harness::AnyVcRuntimeInstalled()) << "the prefix already holds a VC runtime product; these tests "
+                                                          "need it absent (msiexec /x {code} /q)";
         ASSERT_TRUE(page.Open());
         boxes.SetFallback(IDOK);
         runtimeWasAbsent = true;
-        otherWasInstalled = ProductInstalled(kOtherCode);
+        otherWasInstalled = harness::ProductInstalled(harness::kVcOtherCode);
         scene = std::make_unique<Scene>(server);
         scene->MakeAllTools();
     }
@@ -43,17 +43,17 @@ protected:
     {
         if (!runtimeWasAbsent)
             return;
-        for (const char* code : kRuntimeCodes)
-            if (ProductInstalled(code))
-                Msiexec(std::string("/x ") + code + " /q");
-        if (!otherWasInstalled && ProductInstalled(kOtherCode))
-            Msiexec(std::string("/x ") + kOtherCode + " /q");
+        for (const char* code : harness::kVcRuntimeCodes)
+            if (harness::ProductInstalled(code))
+                harness::Msiexec(std::string("/x ") + code + " /q");
+        if (!otherWasInstalled && harness::ProductInstalled(harness::kVcOtherCode))
+            harness::Msiexec(std::string("/x ") + harness::kVcOtherCode + " /q");
     }
 
-    // Serves a built installer program as the update server's runtime installer.
+    // Serves a stand-in installer program of bin\vcredist as the update server's runtime installer.
     void ServeInstaller(const std::string& program)
     {
-        const auto bytes = harness::ReadFileBytes(BuiltFile(program));
+        const auto bytes = harness::ReadFileBytes(harness::VcRuntimeFile(program));
         ASSERT_TRUE(bytes.has_value()) << program;
         standin::Answer answer = standin::Answer::Text(*bytes);
         answer.contentType = "application/octet-stream";
@@ -71,17 +71,18 @@ protected:
 TEST_F(Runtime, InstalledUnderAnyCodeMeansNothingFetchedStartedOrShown)
 {
     for (int n = 1; n <= 4; ++n) {
-        SCOPED_TRACE(kRuntimeCodes[n - 1]);
-        ScopedProduct product(BuiltFile("vcredist\\runtime-" + std::to_string(n) + ".msi"), kRuntimeCodes[n - 1]);
+        SCOPED_TRACE(harness::kVcRuntimeCodes[n - 1]);
+        harness::ScopedProduct product(harness::VcRuntimeFile("runtime-" + std::to_string(n) + ".msi"),
+                                       harness::kVcRuntimeCodes[n - 1]);
         ASSERT_TRUE(product.Installed());
         g_bToolsReady.store(0);
         server.ClearRequests();
         boxes.Clear();
         page.texts.clear();
         // An installer lies ready in the program folder and one on the server: neither is touched.
-        ASSERT_TRUE(::CopyFileA(BuiltFile("vcredist\\vcredist_x86.exe").c_str(),
+        ASSERT_TRUE(::CopyFileA(harness::VcRuntimeFile("vcredist_x86.exe").c_str(),
                                 scene->ProgramFile("vcredist_x86.exe").c_str(), FALSE));
-        ServeInstaller("vcredist\\vcredist_x86.exe");
+        ServeInstaller("vcredist_x86.exe");
 
         EXPECT_TRUE(CheckVcRuntime(page));
         EXPECT_EQ(RunEnsureTools(page), 1);
@@ -91,13 +92,13 @@ TEST_F(Runtime, InstalledUnderAnyCodeMeansNothingFetchedStartedOrShown)
         EXPECT_FALSE(page.Saw("Upgrading Microsoft runtime library for the first running.."));
         ::DeleteFileA(scene->ProgramFile("vcredist_x86.exe").c_str());
     }
-    EXPECT_FALSE(AnyRuntimeInstalled());
+    EXPECT_FALSE(harness::AnyVcRuntimeInstalled());
 }
 
 TEST_F(Runtime, MissingRuntimeIsFetchedAndInstalledQuietly)
 {
-    ScopedProduct installedByTheTest(kRuntimeCodes[2]); // removed again at the end
-    ServeInstaller("vcredist\\vcredist_x86.exe");
+    harness::ScopedProduct installedByTheTest(harness::kVcRuntimeCodes[2]); // removed again at the end
+    ServeInstaller("vcredist_x86.exe");
 
     EXPECT_EQ(RunEnsureTools(page), 1);
     EXPECT_EQ(g_bToolsReady.load(), 1);
@@ -116,13 +117,13 @@ TEST_F(Runtime, MissingRuntimeIsFetchedAndInstalledQuietly)
 
 TEST_F(Runtime, InstallerThatNeverInstallsTheRuntimeLeadsToMicrosoftsPage)
 {
-    ScopedProduct other(kOtherCode); // what the stand-in installs instead, removed at the end
-    ServeInstaller("vcredist\\vcredist_x86_never.exe");
+    harness::ScopedProduct other(harness::kVcOtherCode); // what the stand-in installs instead, removed at the end
+    ServeInstaller("vcredist_x86_never.exe");
 
     EXPECT_EQ(RunEnsureTools(page), 0);
     EXPECT_EQ(g_bToolsReady.load(), 0);
     EXPECT_TRUE(other.Installed()); // the installer did run, and succeeded, yet installed no runtime
-    EXPECT_FALSE(AnyRuntimeInstalled());
+    EXPECT_FALSE(harness::AnyVcRuntimeInstalled());
     EXPECT_EQ(scene->InstallerRuns(), (std::vector<std::string>{"/q", "/passive /norestart"}));
     EXPECT_EQ(server.CountFor(kInstallerPath), 1u); // present after the first fetch
     EXPECT_EQ(Texts(boxes.Seen()), kNotInstallable);

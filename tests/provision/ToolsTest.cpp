@@ -23,7 +23,8 @@ class Tools : public ::testing::Test
 protected:
     static void SetUpTestSuite()
     {
-        s_runtime = std::make_unique<ScopedProduct>(BuiltFile("vcredist\\runtime-3.msi"), kRuntimeCodes[2]);
+        s_runtime = std::make_unique<harness::ScopedProduct>(harness::VcRuntimeFile("runtime-3.msi"),
+                                                             harness::kVcRuntimeCodes[2]);
     }
     static void TearDownTestSuite() { s_runtime.reset(); }
 
@@ -43,13 +44,13 @@ protected:
         page.texts.clear();
     }
 
-    static std::unique_ptr<ScopedProduct> s_runtime;
+    static std::unique_ptr<harness::ScopedProduct> s_runtime;
     standin::StandinServer server{"127.0.0.2"};
     StatusPage page;
     harness::BoxResponder boxes;
     std::unique_ptr<Scene> scene;
 };
-std::unique_ptr<ScopedProduct> Tools::s_runtime;
+std::unique_ptr<harness::ScopedProduct> Tools::s_runtime;
 
 SYSTEMTIME Local(WORD year, WORD month, WORD day, WORD hour, WORD minute)
 {

@@ -15,5 +15,4 @@ foreach(standin vcredist_standin vcredist_never vcredist_packages)
         add_dependencies(${target} ${standin})
     endif()
 endforeach()
-# The tests check the installed product through msi.dll's named export, independently of the program.
-target_link_libraries(${target} PRIVATE msi)
+
