@@ -15,10 +15,12 @@ int Usage()
 {
     std::fprintf(stderr, "usage:\n"
                          "  standin-server --root DIR [--listen 127.0.0.X:PORT]... [--reports DIR]\n"
-                         "                 [--answer PATH=TEXT]... [--fault PATH=404|500|hang|cut|slow]...\n"
-                         "                 [--seconds N]\n"
-                         "      serves DIR (a tree made by --make-tree) on each address (default 127.0.0.1:8731);\n"
-                         "      report posts are written to --reports DIR.\n"
+                         "                 [--answer PATH=TEXT]... [--fault PATH=KIND]... [--seconds N]\n"
+                         "      serves DIR (a tree made by --make-tree) on each address (default 127.0.0.1:8731),\n"
+                         "      prints every request, writes report posts to --reports DIR; an --answer or --fault\n"
+                         "      replaces the answer for PATH. KIND: 404, 500 (error page), hang (no answer),\n"
+                         "      cut (body cut in the middle), slow (100 kB in 1 kB pieces, 0.1 s apart),\n"
+                         "      long (1,100 bytes), ff (a 0xFF byte), bom (an update answer after a byte-order mark).\n"
                          "  standin-server --make-tree TOOLS_DIR OUT_DIR --base URL [--version MAJOR.MINOR]\n"
                          "                 [--info URL] [--mandatory] [--host NAME]\n"
                          "      writes the static tree for a web host reached at URL.\n");
@@ -27,6 +29,13 @@ int Usage()
 
 standin::Answer Fault(const std::string& kind)
 {
+    if (kind == "long")
+        return standin::Answer::Text(std::string(1100, '1'));
+    if (kind == "ff")
+        return standin::Answer::Text("11|2|\xFF|no");
+    if (kind == "bom")
+        return standin::Answer::Text("\xEF\xBB\xBF"
+                                     "11|2|http://127.0.0.1:8731/faqs.html|no");
     if (kind == "404" || kind == "500")
         return standin::Answer::Status(std::atoi(kind.c_str()), "<html><body>error " + kind + "</body></html>");
     if (kind == "hang")
@@ -121,6 +130,10 @@ int main(int argc, char** argv)
             server->StoreReportsIn(reports);
         for (const auto& s : scripts)
             server->Script(s.first, s.second);
+        server->OnRequest([](const standin::Request& r) {
+            std::printf("%s %s %s  [%s]\n", r.address.c_str(), r.method.c_str(), r.target.c_str(), r.Agent().c_str());
+            std::fflush(stdout);
+        });
         std::printf("serving %s\n", server->Base().c_str());
         servers.push_back(std::move(server));
     }

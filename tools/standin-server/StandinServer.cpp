@@ -150,6 +150,7 @@ struct StandinServer::Impl {
     mutable std::mutex mutex;
     std::string folder;
     std::string reportDir;
+    std::function<void(const Request&)> onRequest;
     std::map<std::string, Scripted> scripts;
     std::vector<Request> requests;
     struct Worker {
@@ -410,10 +411,14 @@ void StandinServer::Impl::Serve(SOCKET s)
 {
     Request r;
     if (ReadRequest(s, r)) {
+        std::function<void(const Request&)> callback;
         {
             std::lock_guard<std::mutex> lock(mutex);
             requests.push_back(r);
+            callback = onRequest;
         }
+        if (callback)
+            callback(r);
         if (r.method == "POST" && r.path == paths::kReport)
             StoreReport(r);
         Answer a;
@@ -576,6 +581,12 @@ void StandinServer::StoreReportsIn(const std::string& dir)
 {
     std::lock_guard<std::mutex> lock(m_impl->mutex);
     m_impl->reportDir = dir;
+}
+
+void StandinServer::OnRequest(std::function<void(const Request&)> callback)
+{
+    std::lock_guard<std::mutex> lock(m_impl->mutex);
+    m_impl->onRequest = std::move(callback);
 }
 
 } // namespace standin

@@ -12,6 +12,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <utility>
@@ -107,6 +108,8 @@ public:
     bool WaitForRequests(size_t count, DWORD timeoutMs, const std::string& path = {}) const;
     // Where POST bodies of the report path are also written, one file each (optional).
     void StoreReportsIn(const std::string& dir);
+    // Called (on the connection's thread) for every request as it arrives, e.g. to print a log.
+    void OnRequest(std::function<void(const Request&)> callback);
 
     struct Impl;
 
