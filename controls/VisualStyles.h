@@ -4,8 +4,8 @@
 // missing, so the program runs unchanged on systems without visual styles.
 #pragma once
 
-#include <uxtheme.h>
 #include <windows.h>
+#include <uxtheme.h>
 
 #include <array>
 #include <functional>
