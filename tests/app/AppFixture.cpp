@@ -1,6 +1,7 @@
 #include "AppFixture.h"
 
 #include "download/DownloadSlots.h"
+#include "support/Harness.h"
 
 #include <gtest/gtest.h>
 
@@ -56,6 +57,25 @@ void Later(std::function<void()> fn, UINT delayMs)
 {
     const UINT_PTR id = ::SetTimer(nullptr, 0, delayMs, &Fire);
     Pending()[id] = std::move(fn);
+}
+
+void WhenShown(const std::string& caption, std::function<void(HWND)> fn)
+{
+    auto tries = std::make_shared<int>(0);
+    auto step = std::make_shared<std::function<void()>>();
+    *step = [caption, fn, tries, step]() {
+        const auto boxes = harness::FindBoxes(caption);
+        if (!boxes.empty()) {
+            fn(boxes.front().hwnd);
+            *step = nullptr; // breaks the cycle
+            return;
+        }
+        if (++*tries < 500)
+            Later(*step, 10);
+        else
+            ADD_FAILURE() << "no window \"" << caption << "\" showed";
+    };
+    Later(*step, 10);
 }
 
 bool RunProgram(const std::function<void(CCorvaneDlg&)>& whileOpen)

@@ -20,6 +20,10 @@ void ResetSettings();
 // Runs `fn` once, from this thread's message loop (whichever modal loop is running then).
 void Later(std::function<void()> fn, UINT delayMs = 20);
 
+// Runs `fn` with the dialog once a visible dialog of this process with the caption shows, from
+// whichever modal loop is running then (a modal dialog shows once its loop first goes idle).
+void WhenShown(const std::string& caption, std::function<void(HWND)> fn);
+
 // Starts the program as the process does; `whileOpen` runs inside the main window's modal loop
 // once the window shows. The window is closed afterwards if the body left it open. Returns false
 // when the window never showed.
