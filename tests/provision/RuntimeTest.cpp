@@ -22,7 +22,7 @@ const BoxTexts kNotInstallable = {
     {kCaption, "Please install vcredist_x86.exe from: " + kPage + ", will open it for you."},
 };
 
-class Runtime : public ::testing::Test
+class RuntimeProvisioning : public ::testing::Test
 {
 protected:
     void SetUp() override
@@ -68,7 +68,7 @@ protected:
     bool otherWasInstalled = false;
 };
 
-TEST_F(Runtime, InstalledUnderAnyCodeMeansNothingFetchedStartedOrShown)
+TEST_F(RuntimeProvisioning, InstalledUnderAnyCodeMeansNothingFetchedStartedOrShown)
 {
     for (int n = 1; n <= 4; ++n) {
         SCOPED_TRACE(harness::kVcRuntimeCodes[n - 1]);
@@ -95,7 +95,7 @@ TEST_F(Runtime, InstalledUnderAnyCodeMeansNothingFetchedStartedOrShown)
     EXPECT_FALSE(harness::AnyVcRuntimeInstalled());
 }
 
-TEST_F(Runtime, MissingRuntimeIsFetchedAndInstalledQuietly)
+TEST_F(RuntimeProvisioning, MissingRuntimeIsFetchedAndInstalledQuietly)
 {
     harness::ScopedProduct installedByTheTest(harness::kVcRuntimeCodes[2]); // removed again at the end
     ServeInstaller("vcredist_x86.exe");
@@ -115,7 +115,7 @@ TEST_F(Runtime, MissingRuntimeIsFetchedAndInstalledQuietly)
     EXPECT_TRUE(scene->shellOpens.empty());
 }
 
-TEST_F(Runtime, InstallerThatNeverInstallsTheRuntimeLeadsToMicrosoftsPage)
+TEST_F(RuntimeProvisioning, InstallerThatNeverInstallsTheRuntimeLeadsToMicrosoftsPage)
 {
     harness::ScopedProduct other(harness::kVcOtherCode); // what the stand-in installs instead, removed at the end
     ServeInstaller("vcredist_x86_never.exe");
@@ -130,7 +130,7 @@ TEST_F(Runtime, InstallerThatNeverInstallsTheRuntimeLeadsToMicrosoftsPage)
     EXPECT_EQ(scene->shellOpens, (std::vector<std::pair<std::string, std::string>>{{"open", kPage}}));
 }
 
-TEST_F(Runtime, UnavailableInstallerIsAskedForAtEachCheckAndNeverStored)
+TEST_F(RuntimeProvisioning, UnavailableInstallerIsAskedForAtEachCheckAndNeverStored)
 {
     server.Script(kInstallerPath, standin::Answer::Status(404, "<html><body>Not Found</body></html>"));
 

@@ -18,7 +18,7 @@ namespace
 
 const std::string kAgent = g_strAppName + g_strVersion;
 
-class Tools : public ::testing::Test
+class ToolProvisioning : public ::testing::Test
 {
 protected:
     static void SetUpTestSuite()
@@ -50,7 +50,7 @@ protected:
     harness::BoxResponder boxes;
     std::unique_ptr<Scene> scene;
 };
-std::unique_ptr<harness::ScopedProduct> Tools::s_runtime;
+std::unique_ptr<harness::ScopedProduct> ToolProvisioning::s_runtime;
 
 SYSTEMTIME Local(WORD year, WORD month, WORD day, WORD hour, WORD minute)
 {
@@ -63,7 +63,7 @@ SYSTEMTIME Local(WORD year, WORD month, WORD day, WORD hour, WORD minute)
     return t;
 }
 
-TEST_F(Tools, SizeAtTheMinimumStaysOneByteLessIsFetchedAgain)
+TEST_F(ToolProvisioning, SizeAtTheMinimumStaysOneByteLessIsFetchedAgain)
 {
     struct Row {
         int tool;
@@ -110,7 +110,7 @@ TEST_F(Tools, SizeAtTheMinimumStaysOneByteLessIsFetchedAgain)
     }
 }
 
-TEST_F(Tools, EngineOfExactlyTheMinimumIsReplacedWithoutAReleaseQuery)
+TEST_F(ToolProvisioning, EngineOfExactlyTheMinimumIsReplacedWithoutAReleaseQuery)
 {
     for (const bool shipped : {true, false}) {
         SCOPED_TRACE(shipped ? "shipped copy" : "no shipped copy");
@@ -141,7 +141,7 @@ TEST_F(Tools, EngineOfExactlyTheMinimumIsReplacedWithoutAReleaseQuery)
 // The release rules: the engine's file version read as a date (local midnight), its last-modified
 // time without a version (or with one that is no date), deno's last-modified time. An update fetches
 // the URL of the answer, never the fresh download path.
-TEST_F(Tools, UpdateOnlyWhenTheLocalStampIsEarlierThanTheRelease)
+TEST_F(ToolProvisioning, UpdateOnlyWhenTheLocalStampIsEarlierThanTheRelease)
 {
     struct Row {
         const char* name;
@@ -208,7 +208,7 @@ TEST_F(Tools, UpdateOnlyWhenTheLocalStampIsEarlierThanTheRelease)
     }
 }
 
-TEST_F(Tools, ShippedCopiesAreUsedOnlyForMissingTools)
+TEST_F(ToolProvisioning, ShippedCopiesAreUsedOnlyForMissingTools)
 {
     // All missing: every tool comes from the program folder and nothing is requested.
     NewScene();
@@ -241,7 +241,7 @@ TEST_F(Tools, ShippedCopiesAreUsedOnlyForMissingTools)
     EXPECT_EQ(Head(scene->Tool(kFfprobe), 8), standin::PatternBody(8));
 }
 
-TEST_F(Tools, ReadyFlagSkipsEverything)
+TEST_F(ToolProvisioning, ReadyFlagSkipsEverything)
 {
     NewScene();
     ASSERT_TRUE(MakeFile(scene->Shipped(kFfmpeg), kToolInfo[kFfmpeg].minimum, "shipped"));
@@ -253,7 +253,7 @@ TEST_F(Tools, ReadyFlagSkipsEverything)
     EXPECT_TRUE(page.texts.empty());
 }
 
-TEST_F(Tools, FailedFetchNamesTheFirstIncompleteTool)
+TEST_F(ToolProvisioning, FailedFetchNamesTheFirstIncompleteTool)
 {
     struct Fault {
         const char* name;
@@ -291,7 +291,7 @@ TEST_F(Tools, FailedFetchNamesTheFirstIncompleteTool)
     EXPECT_EQ(box[0].owner, page.Handle());
 }
 
-TEST_F(Tools, FailedUpdateLeavesTheWorkingToolInPlace)
+TEST_F(ToolProvisioning, FailedUpdateLeavesTheWorkingToolInPlace)
 {
     struct Fault {
         const char* name;
@@ -323,7 +323,7 @@ TEST_F(Tools, FailedUpdateLeavesTheWorkingToolInPlace)
     }
 }
 
-TEST_F(Tools, DownloadsProvisioningTogetherShareOnePass)
+TEST_F(ToolProvisioning, DownloadsProvisioningTogetherShareOnePass)
 {
     NewScene();
     for (int i = 0; i < 4; ++i)
@@ -363,7 +363,7 @@ TEST_F(Tools, DownloadsProvisioningTogetherShareOnePass)
     EXPECT_TRUE(boxes.Seen().empty());
 }
 
-TEST_F(Tools, CallerWaitingForAFailedPassSeesItsFailure)
+TEST_F(ToolProvisioning, CallerWaitingForAFailedPassSeesItsFailure)
 {
     NewScene(); // the server has no tools
     constexpr int kCallers = 3;
