@@ -218,7 +218,7 @@ void ProvisionEngine(HWND window)
             FetchUpdate(kEngine, path, url, "Updates Found. Downloading updates..", window);
         return;
     }
-    // Missing, or exactly the minimum: too small to be trusted as current.
+    // Missing, or of exactly the minimum size: never asked about, replaced by a copy or a fresh download.
     CopyOrFetch(kEngine, path, window);
 }
 
