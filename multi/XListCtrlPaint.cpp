@@ -356,7 +356,8 @@ void CXListCtrl::PrintClient(HDC hdc, LPARAM options) noexcept
         if (GetItemCount() == 0)
             DrawEmptyMessage(hdc);
     }
-    if ((options & PRF_CHILDREN) && m_bHeaderIsSubclassed && ::IsWindowVisible(m_HeaderCtrl.Handle())) {
+    if ((options & PRF_CHILDREN) && m_bHeaderIsSubclassed &&
+        (::GetWindowLongA(m_HeaderCtrl.Handle(), GWL_STYLE) & WS_VISIBLE)) {
         const RECT at = m_HeaderCtrl.Ref().RectIn(m_hwnd);
         SavedDCState state(hdc);
         ::IntersectClipRect(hdc, at.left, at.top, at.right, at.bottom);
