@@ -16,3 +16,6 @@ foreach(standin vcredist_standin vcredist_never vcredist_packages)
     endif()
 endforeach()
 
+# The tests install and remove products in the prefix's Windows Installer and expect the runtime's
+# products absent in between: under ctest -j they take turns with other tests holding this lock.
+list(APPEND TEST_EXTRA_PROPERTIES RESOURCE_LOCK windows_installer)
