@@ -30,9 +30,20 @@ UniqueInternet OpenRoot(const std::string& agent)
     return UniqueInternet(::InternetOpenA(agent.c_str(), INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
 }
 
+// An HTTP answer other than 200 counts as not opened: its body is an error page, not an answer (read as
+// one, a missing update script would tell the user that the program is up to date).
 UrlRequest OpenShort(const UniqueInternet& root, const std::string& url)
 {
-    return OpenUrl(root.Get(), url, kShortRequestFlags, 0, kShortTimeouts);
+    UrlRequest request = OpenUrl(root.Get(), url, kShortRequestFlags, 0, kShortTimeouts);
+    if (request && request.IsHttp()) {
+        DWORD status = 0;
+        DWORD size = sizeof status;
+        if (!::HttpQueryInfoA(request.Get(), HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size,
+                              nullptr) ||
+            status != 200)
+            request.Reset();
+    }
+    return request;
 }
 
 std::string VersionAgent()

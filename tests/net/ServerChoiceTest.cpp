@@ -105,6 +105,8 @@ TEST(ServerChoice, AliveProbeNeedsLowerCaseOk)
         server.Script("/php/alive.php", Answer::Text(answer));
         EXPECT_EQ(IsServerAlive(), alive);
     }
+    server.Script("/php/alive.php", Answer::Status(500, "ok"));
+    EXPECT_FALSE(IsServerAlive()) << "an error page that begins with ok";
     for (const auto& r : server.Requests())
         EXPECT_EQ(r.Agent(), "Tasvrin");
 }
@@ -174,6 +176,10 @@ TEST(ReleaseQuery, AnswersAreValidated)
         {"0xFF", "2024|1|15|10|30|\xFF", false, {}, ""},
         {"too long", "2024|1|15|10|30|" + std::string(1100, 'u'), false, {}, ""},
     };
+    server.Script(path, Answer::Status(404, "2024|1|15|10|30|u"));
+    std::string ignored;
+    SYSTEMTIME when{};
+    EXPECT_FALSE(QueryToolRelease(server.Base() + path, ignored, when)) << "an error page with a valid date";
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         server.Script(path, Answer::Text(c.answer));

@@ -148,6 +148,23 @@ TEST_F(UpdateCheck, AnswersChooseTheHandler)
     }
 }
 
+TEST_F(UpdateCheck, ErrorStatusIsACheckErrorWhateverTheBody)
+{
+    ASSERT_TRUE(server.Listening());
+    for (int status : {404, 500, 302}) {
+        SCOPED_TRACE(status);
+        // Bodies that would announce an update, or say up to date, if they were read as answers.
+        server.Script("/php/update.php", Answer::Status(status, "12|0|http://x/|no"));
+        RecordingCheck check;
+        check.Check(Url());
+        EXPECT_EQ(check.outcome, "error");
+        server.Script("/php/update.php", Answer::Status(status, "<html><body>Not Found</body></html>"));
+        RecordingCheck second;
+        second.Check(Url());
+        EXPECT_EQ(second.outcome, "error");
+    }
+}
+
 TEST_F(UpdateCheck, UnreachableServerIsACheckError)
 {
     unsigned short port = 0;
