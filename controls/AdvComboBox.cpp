@@ -286,8 +286,10 @@ int CAdvComboBox::SetCurSel(int index)
     m_curSel = index;
     m_text = it->text;
     // The edit shows the selection at once, so that GetCurSel (which reads the edit) agrees.
-    if (m_edit && !m_editNeedsText)
+    if (m_edit) {
         SetEditTextQuietly(m_text);
+        m_editNeedsText = false;
+    }
     if (m_hwnd)
         Ref().Invalidate();
     return index;
@@ -439,6 +441,8 @@ std::string CAdvComboBox::GetText() const
 void CAdvComboBox::SetText(const std::string& text)
 {
     SetEditTextQuietly(text);
+    if (m_edit)
+        m_editNeedsText = false; // a text of its own: no selection overwrites it at the next paint
     m_text = text;
     if (m_hwnd)
         Ref().Invalidate();
@@ -1074,8 +1078,10 @@ void CAdvComboBox::OnEditCommand(int code) noexcept
             Notify(CBN_EDITCHANGE);
         break;
     case EN_UPDATE:
-        if (!m_quietText)
+        if (!m_quietText) {
+            m_editNeedsText = false; // what the user types is never replaced by a later paint
             OnEditUpdate();
+        }
         break;
     default:
         break;
