@@ -253,6 +253,17 @@ TEST_F(ToolProvisioning, ReadyFlagSkipsEverything)
     EXPECT_TRUE(page.texts.empty());
 }
 
+TEST_F(ToolProvisioning, ToolFolderThatCannotBeMadeFailsWithoutAWord)
+{
+    NewScene();
+    g_strLocalAppData += "\\no such folder"; // the tool folder's parent does not exist
+    EXPECT_EQ(RunEnsureTools(page), 0);
+    EXPECT_FALSE(Exists(ToolFolder()));
+    EXPECT_TRUE(boxes.Seen().empty());
+    EXPECT_TRUE(server.Requests().empty());
+    EXPECT_EQ(g_bToolsReady.load(), 0);
+}
+
 TEST_F(ToolProvisioning, FailedFetchNamesTheFirstIncompleteTool)
 {
     struct Fault {
