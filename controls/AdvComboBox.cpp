@@ -124,6 +124,7 @@ void CAdvComboBox::LoadItemsFromResource() noexcept
     const int id = ::GetDlgCtrlID(m_hwnd);
     if (id <= 0 || id > 0xFFFF)
         return;
+    m_itemsLoaded = true;
     std::vector<char> buffer(8192);
     const int length = ::LoadStringA(::GetModuleHandleA(nullptr), static_cast<UINT>(id), buffer.data(),
                                      static_cast<int>(buffer.size()));
@@ -1095,6 +1096,9 @@ LRESULT CAdvComboBox::WindowProc(UINT msg, WPARAM w, LPARAM l) noexcept
     auto result32 = [](int value) { return static_cast<LRESULT>(value); };
     switch (msg) {
     case WM_CREATE: {
+        // A window bound while it is being made may not have had its id yet at attach time.
+        if (!m_itemsLoaded)
+            LoadItemsFromResource();
         const LRESULT result = Default(msg, w, l);
         if (!m_font)
             CopyTargetFont();

@@ -187,6 +187,7 @@ private:
     bool m_hotTimer = false;
     bool m_editPending = false;       // the edit is made once the window has been created
     bool m_selfOwned = false;         // made for a window created with the class name by someone else
+    bool m_itemsLoaded = false;       // the string resource with the control id was looked for
     UINT m_droppedCharKey = 0;        // a consumed key whose character is to be dropped
     bool m_quietText = false;         // the program itself changes the edit's text
     bool m_focusParked = false;       // the focus went to the drop-down parts and is to come back

@@ -419,3 +419,22 @@ TEST_F(AdvCombo, HotTrackingFollowsThePointer)
 }
 
 } // namespace
+
+namespace
+{
+
+TEST_F(AdvCombo, ItemsComeFromTheStringWithTheControlId)
+{
+    ASSERT_TRUE(host.Make(RECT{100, 100, 500, 300}));
+    CAdvComboBox made;
+    ASSERT_TRUE(made.Create(WS_CHILD | WS_VISIBLE | CBS_DROPDOWN, RECT{10, 10, 200, 34}, host.Handle(), 4242));
+    ASSERT_EQ(made.GetCount(), 3); // empty pieces are left out
+    EXPECT_EQ(made.GetLBText(0), "one");
+    EXPECT_EQ(made.GetLBText(2), "three");
+    EXPECT_TRUE(made.GetLookFlags() & CBX_INSETEDIT);
+    EXPECT_NE(made.Edit(), nullptr);
+    // A control without such a string starts empty.
+    EXPECT_EQ(combo.GetCount(), 0);
+}
+
+} // namespace

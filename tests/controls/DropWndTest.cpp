@@ -261,6 +261,26 @@ TEST_F(DropDown, CaptureFollowsThePointerAcrossTheParts)
     EXPECT_EQ(::GetCapture(), drop);
 }
 
+TEST_F(DropDown, FocusHandedToTheListIsNoFocusLossAndComesBack)
+{
+    Make(CBS_DROPDOWNLIST);
+    AddNumbered(5);
+    Open();
+    ASSERT_NE(Drop(), nullptr);
+    host.log.clear();
+    ::SendMessageA(Drop()->Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(5, 5)); // the pointer enters the list
+    harness::PumpFor(20);
+    // The list asks for the focus; whether the system hands it over to a window of the desktop or
+    // leaves it with the combo, the combo has not lost it and stays open.
+    const HWND focus = ::GetFocus();
+    EXPECT_TRUE(focus == Drop()->ListBox().Handle() || focus == combo.Handle());
+    ASSERT_NE(Drop(), nullptr);
+    Key(VK_ESCAPE, focus); // keys typed there reach the combo's key handling
+    EXPECT_EQ(Drop(), nullptr);
+    EXPECT_EQ(::GetFocus(), combo.Handle());
+    EXPECT_EQ(host.log, (Log{CBN_SELENDCANCEL, CBN_CLOSEUP})); // no cancel hook, no second CBN_SETFOCUS
+}
+
 // Draws an open drop-down in both looks: pictures to look at, and the grip's pixels.
 TEST_F(DropDown, GripAndFaceInBothLooks)
 {
