@@ -4,12 +4,12 @@
 #include "app/CorvaneApp.h"
 #include "app/CorvaneDlg.h"
 #include "app/Globals.h"
+#include "app/UrlMsgDlg.h"
 #include "app/Messages.h"
 #include "download/DownloadSlots.h"
 #include "framework/Thread.h"
 #include "multi/MultipleDownPage.h"
 #include "res/DownloaderPage.h"
-#include "res/resource.h"
 
 #include <commctrl.h>
 #include <shlobj.h>
@@ -70,7 +70,7 @@ void CDownloaderPage::OnDownload()
     }
     std::string input = Trim(GetItemText(IDC_URL));
     if (input.empty()) {
-        Dialog help(IDD_URLMSG);
+        UrlMsgDlg help;
         help.DoModal(m_hwnd);
         return;
     }

@@ -89,6 +89,13 @@ EngineSetup::EngineSetup(bool withEngine, const char* speed)
     ::SetEnvironmentVariableA("TASVRIN_ENGINE_CRLF", nullptr);
 }
 
+void EngineSetup::Apply() const
+{
+    g_strLocalAppData = m_local.Path();
+    g_strAppDir = m_work.File("program");
+    g_strSavedDir.Set(m_save);
+}
+
 EngineSetup::~EngineSetup()
 {
     g_strLocalAppData = m_oldLocal;

@@ -59,6 +59,8 @@ class EngineSetup {
 public:
     explicit EngineSetup(bool withEngine = true, const char* speed = "0");
     ~EngineSetup();
+    // Points the globals at this setup again (the download page sets the tool folder when it starts).
+    void Apply() const;
     const std::string& Save() const noexcept { return m_save; }
     std::string ToolFolder() const { return m_local.Path() + "\\RuzAro"; }
     const harness::TempDir& Work() const noexcept { return m_work; }

@@ -276,3 +276,51 @@ TEST(TitleQuery, CapturesTheWholeOutput)
 }
 
 } // namespace
+
+namespace {
+
+// The job's passes follow the settings as they are when each pass is decided.
+TEST(EngineJob, PassSequencesFollowTheSettings)
+{
+    struct Case {
+        int type, alsoVideo, tv;
+        std::vector<std::string> passes; // "mp3", "video", "tv"
+    } cases[] = {
+        {0, 0, 1, {"mp3"}},          {0, 1, 0, {"mp3", "video"}}, {0, 1, 1, {"mp3", "tv"}},
+        {1, 1, 0, {"video"}},        {1, 0, 1, {"tv"}},           {7, 0, 0, {"mp3"}},
+    };
+    EngineSetup setup;
+    for (const Case& c : cases) {
+        g_nType = c.type;
+        g_bDelVideoCheck = c.alsoVideo;
+        g_bTvVideoCheck = c.tv;
+        g_bToolsReady = 1; // the tool check has passed
+        Runner runner;
+        runner.Take("http://h/Demo%20Song.mp4?tv=video-ok&type=" + std::to_string(c.type));
+        const size_t before = setup.Calls().size();
+        const JobParam job = runner.job;
+        auto future = RunAsync([job] { return RunJob(job); });
+        harness::PumpUntil([&] { return future.wait_for(std::chrono::seconds(0)) == std::future_status::ready; }, 60000);
+        EXPECT_EQ(future.get(), 1);
+        runner.Slot().m_bInUse = 0;
+        EXPECT_EQ(g_bToolsReady.load(), 0);
+        std::vector<std::string> passes;
+        const auto calls = setup.Calls();
+        for (size_t i = before; i < calls.size(); ++i) {
+            const std::string& line = calls[i].commandLine;
+            if (line.find("--get-title") != std::string::npos)
+                continue;
+            passes.push_back(line.find(" -x ") != std::string::npos ? "mp3"
+                             : line.find("vcodec^=avc1") != std::string::npos ? "tv"
+                                                                               : "video");
+        }
+        EXPECT_EQ(passes, c.passes) << "type " << c.type << " also video " << c.alsoVideo << " tv " << c.tv;
+        // One title query per job: the second pass reuses the title.
+        EXPECT_EQ(calls.size() - before, c.passes.size() + 1);
+    }
+    g_nType = 0;
+    g_bDelVideoCheck = 0;
+    g_bTvVideoCheck = 0;
+}
+
+} // namespace
