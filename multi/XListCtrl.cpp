@@ -3,7 +3,9 @@
 #include "framework/Handles.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <new>
+#include <utility>
 #include <vector>
 
 // Registered once at program start; the values are the same in every process that registers them.
@@ -11,22 +13,14 @@ const UINT WM_XLISTCTRL_CHECKBOX_CLICKED = ::RegisterWindowMessageA("WM_XLISTCTR
 const UINT WM_XLISTCTRL_COMBO_SELECTION = ::RegisterWindowMessageA("WM_XLISTCTRL_COMBO_SELECTION");
 const UINT WM_XLISTCTRL_EDIT_END = ::RegisterWindowMessageA("WM_XLISTCTRL_EDIT_END");
 
-namespace {
 // What a row's item parameter points to: one record per column the list had when the row was
 // inserted.
-struct RowRecords {
+struct XListRow {
     std::vector<XListCell> cells;
 };
 
-RowRecords* RecordsOf(HWND list, int row) noexcept
-{
-    LVITEMA item{};
-    item.mask = LVIF_PARAM;
-    item.iItem = row;
-    if (!::SendMessageA(list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item)))
-        return nullptr;
-    return reinterpret_cast<RowRecords*>(item.lParam);
-}
+namespace {
+using RowRecords = XListRow;
 
 COLORREF OrDefault(COLORREF colour, COLORREF fallback) noexcept
 {
@@ -46,6 +40,7 @@ CXListCtrl::~CXListCtrl()
     if (m_hwnd) {
         // The window outlives the object (a subclassed dialog control): take the records back.
         DeleteAllItems();
+        FreeAllRecords();
         if (m_toolTip)
             ::DestroyWindow(m_toolTip);
         m_toolTip = nullptr;
@@ -72,7 +67,14 @@ bool CXListCtrl::Create(DWORD style, const RECT& rect, HWND parent, UINT id, DWO
     return true;
 }
 
-void CXListCtrl::OnAttached() noexcept { PreSubclassWindow(); }
+void CXListCtrl::OnAttached() noexcept
+{
+    // Rows that exist before the binding have no records.
+    FreeAllRecords();
+    const LRESULT count = Default(LVM_GETITEMCOUNT, 0, 0);
+    m_rows.assign(static_cast<size_t>(count > 0 ? count : 0), nullptr);
+    PreSubclassWindow();
+}
 
 void CXListCtrl::PreSubclassWindow() noexcept
 {
@@ -81,24 +83,17 @@ void CXListCtrl::PreSubclassWindow() noexcept
     const HWND header = reinterpret_cast<HWND>(::SendMessageA(m_hwnd, LVM_GETHEADER, 0, 0));
     if (header && m_HeaderCtrl.Subclass(header))
         m_bHeaderIsSubclassed = true;
+    if (header)
+        m_nColumns = static_cast<int>(::SendMessageA(header, HDM_GETITEMCOUNT, 0, 0));
 }
 
 void CXListCtrl::OnFinalDestroy() noexcept { m_bHeaderIsSubclassed = false; }
 
 // ---- indexes and records -------------------------------------------------------------------------
 
-int CXListCtrl::GetItemCount() const noexcept
-{
-    return m_hwnd ? static_cast<int>(::SendMessageA(m_hwnd, LVM_GETITEMCOUNT, 0, 0)) : 0;
-}
+int CXListCtrl::GetItemCount() const noexcept { return m_hwnd ? static_cast<int>(m_rows.size()) : 0; }
 
-int CXListCtrl::GetColumnCount() const noexcept
-{
-    if (!m_hwnd)
-        return 0;
-    const HWND header = reinterpret_cast<HWND>(::SendMessageA(m_hwnd, LVM_GETHEADER, 0, 0));
-    return header ? static_cast<int>(::SendMessageA(header, HDM_GETITEMCOUNT, 0, 0)) : 0;
-}
+int CXListCtrl::GetColumnCount() const noexcept { return m_hwnd ? m_nColumns : 0; }
 
 bool CXListCtrl::ValidRow(int row) const noexcept { return row >= 0 && row < GetItemCount(); }
 
@@ -111,23 +106,37 @@ XListCell* CXListCtrl::GetCell(int row, int col) const noexcept
 {
     if (!ValidCell(row, col))
         return nullptr;
-    RowRecords* records = RecordsOf(m_hwnd, row);
+    RowRecords* records = m_rows[static_cast<size_t>(row)];
     if (!records || col >= static_cast<int>(records->cells.size()))
         return nullptr;
     return &records->cells[static_cast<size_t>(col)];
 }
 
-void CXListCtrl::FreeRowRecords(int row) noexcept
+void CXListCtrl::FreeAllRecords() noexcept
 {
-    RowRecords* records = RecordsOf(m_hwnd, row);
-    if (!records)
-        return;
-    LVITEMA item{};
-    item.mask = LVIF_PARAM;
-    item.iItem = row;
-    item.lParam = 0;
-    ::SendMessageA(m_hwnd, LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&item));
-    delete records;
+    for (XListRow* row : m_rows)
+        delete row;
+    m_rows.clear();
+}
+
+void CXListCtrl::RebuildRowsAfterSort() noexcept
+{
+    // Sorting moves rows; each of our rows still carries its records as its item parameter.
+    std::vector<XListRow*> ours(m_rows);
+    std::sort(ours.begin(), ours.end());
+    const int count = static_cast<int>(::SendMessageA(m_hwnd, LVM_GETITEMCOUNT, 0, 0));
+    std::vector<XListRow*> rows(static_cast<size_t>(std::max(count, 0)), nullptr);
+    for (int r = 0; r < count; ++r) {
+        LVITEMA item{};
+        item.mask = LVIF_PARAM;
+        item.iItem = r;
+        if (!::SendMessageA(m_hwnd, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item)))
+            continue;
+        auto* candidate = reinterpret_cast<XListRow*>(item.lParam);
+        if (candidate && std::binary_search(ours.begin(), ours.end(), candidate))
+            rows[static_cast<size_t>(r)] = candidate;
+    }
+    m_rows.swap(rows);
 }
 
 // ---- rows ------------------------------------------------------------------------------------------
@@ -175,9 +184,13 @@ int CXListCtrl::InsertItem(const LVITEMA* source)
     item.mask |= LVIF_PARAM;
     item.iSubItem = 0;
     item.lParam = reinterpret_cast<LPARAM>(records);
+    m_pendingRow = records; // the message switch files it under the new row
     const int index = static_cast<int>(::SendMessageA(m_hwnd, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
-    if (index < 0)
+    if (m_pendingRow) { // not inserted
+        m_pendingRow = nullptr;
         delete records;
+        return -1;
+    }
     return index;
 }
 
@@ -185,17 +198,13 @@ BOOL CXListCtrl::DeleteItem(int row)
 {
     if (!ValidRow(row))
         return FALSE;
-    FreeRowRecords(row);
-    return ::SendMessageA(m_hwnd, LVM_DELETEITEM, row, 0) ? TRUE : FALSE;
+    return ::SendMessageA(m_hwnd, LVM_DELETEITEM, row, 0) ? TRUE : FALSE; // the message switch frees the records
 }
 
 BOOL CXListCtrl::DeleteAllItems()
 {
     if (!m_hwnd)
         return FALSE;
-    const int count = GetItemCount();
-    for (int row = 0; row < count; ++row)
-        FreeRowRecords(row);
     return ::SendMessageA(m_hwnd, LVM_DELETEALLITEMS, 0, 0) ? TRUE : FALSE;
 }
 
@@ -218,7 +227,7 @@ int CXListCtrl::FindRowByData(DWORD data) const
 {
     const int count = GetItemCount();
     for (int row = 0; row < count; ++row) {
-        const RowRecords* records = RecordsOf(m_hwnd, row);
+        const RowRecords* records = m_rows[static_cast<size_t>(row)];
         if (records && !records->cells.empty() && records->cells[0].itemData == data)
             return row;
     }
@@ -450,12 +459,10 @@ std::string CXListCtrl::GetCellTooltip(int row, int col) const
 
 void CXListCtrl::ClearAllTooltips()
 {
-    const int rows = GetItemCount();
-    for (int row = 0; row < rows; ++row) {
-        if (RowRecords* records = RecordsOf(m_hwnd, row))
+    for (RowRecords* records : m_rows)
+        if (records)
             for (XListCell& cell : records->cells)
                 cell.tooltipText.clear();
-    }
 }
 
 BOOL CXListCtrl::SetCellProgress(int row, int col, BOOL showText, const char* text)
@@ -623,6 +630,44 @@ LRESULT CXListCtrl::WindowProc(UINT msg, WPARAM w, LPARAM l) noexcept
         return Default(msg, w, l);
     }
     switch (msg) {
+    case LVM_INSERTITEMA:
+    case LVM_INSERTITEMW: {
+        XListRow* records = std::exchange(m_pendingRow, nullptr);
+        const LRESULT index = Default(msg, w, l);
+        if (index >= 0 && index <= static_cast<LRESULT>(m_rows.size()))
+            m_rows.insert(m_rows.begin() + index, records);
+        else
+            m_pendingRow = records; // tells InsertItem it failed
+        return index;
+    }
+    case LVM_DELETEITEM: {
+        const LRESULT result = Default(msg, w, l);
+        if (result && w < m_rows.size()) {
+            delete m_rows[w];
+            m_rows.erase(m_rows.begin() + static_cast<std::ptrdiff_t>(w));
+        }
+        return result;
+    }
+    case LVM_DELETEALLITEMS: {
+        const LRESULT result = Default(msg, w, l);
+        if (result)
+            FreeAllRecords();
+        return result;
+    }
+    case LVM_SORTITEMS:
+    case LVM_SORTITEMSEX: {
+        const LRESULT result = Default(msg, w, l);
+        RebuildRowsAfterSort();
+        return result;
+    }
+    case LVM_INSERTCOLUMNA:
+    case LVM_INSERTCOLUMNW:
+    case LVM_DELETECOLUMN: {
+        const LRESULT result = Default(msg, w, l);
+        const HWND header = reinterpret_cast<HWND>(Default(LVM_GETHEADER, 0, 0));
+        m_nColumns = header ? static_cast<int>(::SendMessageA(header, HDM_GETITEMCOUNT, 0, 0)) : 0;
+        return result;
+    }
     case WM_CREATE: {
         const LRESULT result = Default(msg, w, l);
         PreSubclassWindow();
@@ -631,9 +676,14 @@ LRESULT CXListCtrl::WindowProc(UINT msg, WPARAM w, LPARAM l) noexcept
     case WM_DESTROY: {
         LRESULT ignored = 0;
         HandleEditorMessage(msg, w, l, ignored);
-        const int rows = GetItemCount();
-        for (int row = 0; row < rows; ++row)
-            FreeRowRecords(row);
+        // The row parameters are cleared before the records go, so nothing reads them afterwards.
+        for (int row = 0; row < static_cast<int>(m_rows.size()); ++row) {
+            LVITEMA item{};
+            item.mask = LVIF_PARAM;
+            item.iItem = row;
+            Default(LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+        }
+        FreeAllRecords();
         if (m_toolTip)
             ::DestroyWindow(m_toolTip);
         m_toolTip = nullptr;

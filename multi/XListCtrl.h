@@ -16,6 +16,7 @@
 
 class CXCombo;
 class CXEdit;
+struct XListRow;
 
 // Sent to the list's parent (else owner), wParam row, lParam column.
 extern const UINT WM_XLISTCTRL_CHECKBOX_CLICKED;
@@ -157,7 +158,8 @@ protected:
     void PrintClient(HDC hdc, LPARAM options) noexcept;
     void ReadColors() noexcept;
 
-    void FreeRowRecords(int row) noexcept;
+    void FreeAllRecords() noexcept;
+    void RebuildRowsAfterSort() noexcept;
     bool ValidCell(int row, int col) const noexcept;
     bool ValidRow(int row) const noexcept;
 
@@ -170,6 +172,12 @@ protected:
     COLORREF m_crHighLightText = 0;
     COLORREF m_crWindow = 0;
     COLORREF m_crWindowText = 0;
+
+    // The rows' records in row order, kept in step with the list view by watching its insert, delete
+    // and sort messages; null for a row inserted without records (through the list view directly).
+    std::vector<XListRow*> m_rows;
+    XListRow* m_pendingRow = nullptr; // records of the row being inserted by InsertItem
+    int m_nColumns = 0;               // header items, kept in step with column inserts and deletes
 
     CXHeaderCtrl m_HeaderCtrl;
     bool m_bHeaderIsSubclassed = false;

@@ -151,7 +151,7 @@ TEST(XList, RowWithoutRecordsReadsNeutral)
     item.mask = LVIF_TEXT | LVIF_PARAM;
     item.iItem = 3;
     item.pszText = const_cast<char*>("raw");
-    item.lParam = 0;
+    item.lParam = 0x5A5A5A; // an application value, not records: never read as records
     ASSERT_EQ(::SendMessageA(f.list.Handle(), LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)), 3);
     EXPECT_EQ(f.list.GetItemData(3), 0u);
     EXPECT_FALSE(f.list.SetItemData(3, 5));
@@ -280,4 +280,30 @@ TEST(XList, DeleteAllItemsAndDestroyFreeTheRecords)
     EXPECT_TRUE(f.list.DestroyWindow());
     EXPECT_FALSE(f.list.HeaderAttached());
     EXPECT_EQ(f.list.Handle(), nullptr);
+}
+
+namespace {
+int CALLBACK ByTextDescending(LPARAM a, LPARAM b, LPARAM list)
+{
+    char ta[32] = {}, tb[32] = {};
+    ListView_GetItemText(reinterpret_cast<HWND>(list), static_cast<int>(a), 0, ta, sizeof(ta));
+    ListView_GetItemText(reinterpret_cast<HWND>(list), static_cast<int>(b), 0, tb, sizeof(tb));
+    return -lstrcmpA(ta, tb);
+}
+} // namespace
+
+TEST(XList, RecordsMoveWithTheirRowsWhenTheListIsSorted)
+{
+    ListFixture f;
+    Fill3x3(f.list);
+    for (int r = 0; r < 3; ++r)
+        f.list.SetItemData(r, 100 + r);
+    f.list.SetCellBold(0, 1, TRUE);
+    ASSERT_TRUE(::SendMessageA(f.list.Handle(), LVM_SORTITEMSEX, reinterpret_cast<WPARAM>(f.list.Handle()),
+                               reinterpret_cast<LPARAM>(&ByTextDescending)));
+    EXPECT_EQ(f.list.GetItemText(0, 0), "r2c0");
+    EXPECT_EQ(f.list.GetItemData(0), 102u);
+    EXPECT_EQ(f.list.GetItemData(2), 100u);
+    EXPECT_TRUE(f.list.IsCellBold(2, 1));
+    EXPECT_EQ(f.list.FindRowByData(100), 2);
 }
