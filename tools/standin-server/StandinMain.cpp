@@ -99,12 +99,12 @@ int main(int argc, char** argv)
         } else if (args[i] == "--reports" && more) {
             reports = args[++i];
         } else if ((args[i] == "--answer" || args[i] == "--fault") && more) {
-            std::string spec = args[++i];
-            size_t eq = spec.find('=');
+            std::string pair = args[++i];
+            size_t eq = pair.find('=');
             if (eq == std::string::npos)
                 return Usage();
-            std::string value = spec.substr(eq + 1);
-            scripts.emplace_back(spec.substr(0, eq),
+            std::string value = pair.substr(eq + 1);
+            scripts.emplace_back(pair.substr(0, eq),
                                  args[i - 1] == "--answer" ? standin::Answer::Text(value) : Fault(value));
         } else if (args[i] == "--seconds" && more) {
             seconds = std::atol(args[++i].c_str());
