@@ -41,6 +41,8 @@ UrlRequest OpenUrl(HINTERNET root, const std::string& url, DWORD flags, DWORD_PT
             return result;
         ApplyTimeouts(result.m_connection.Get(), timeouts);
         std::string object = std::string(path.data()) + extra.data();
+        // A fragment names a place in the page; it is not sent to the server.
+        object = object.substr(0, object.find('#'));
         if (object.empty())
             object = "/";
         result.m_request.Reset(::HttpOpenRequestA(result.m_connection.Get(), "GET", object.c_str(), nullptr, nullptr,
