@@ -26,10 +26,32 @@ class Host : public Window
 {
 public:
     Log log;
+    // Places the host (made once and kept: destroying a top-level window costs seconds under a
+    // display without a window manager) and empties its log.
     bool Make(const RECT& screenRect)
     {
+        log.clear();
+        const RECT now = Ref().WindowRect();
+        if (Handle() && ::EqualRect(&screenRect, &now))
+            return true;
+        if (Handle())
+            return ::SetWindowPos(Handle(), nullptr, screenRect.left, screenRect.top,
+                                  screenRect.right - screenRect.left, screenRect.bottom - screenRect.top,
+                                  SWP_NOZORDER | SWP_SHOWWINDOW) != FALSE;
         RegisterWindowClass("TasvrinComboTestHost", 0, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1), nullptr);
         return Create(0, "TasvrinComboTestHost", "combo host", WS_POPUP | WS_VISIBLE, screenRect, nullptr, 0);
+    }
+    // Destroys what a test left on the host.
+    void Clear()
+    {
+        while (HWND child = ::GetWindow(Handle(), GW_CHILD))
+            ::DestroyWindow(child);
+        log.clear();
+    }
+    static Host& Shared()
+    {
+        static Host* host = new Host; // never destroyed: the process ends with it
+        return *host;
     }
 
 protected:
@@ -65,7 +87,7 @@ public:
 inline HFONT SixteenPixelFont()
 {
     return ::CreateFontA(16, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                         DEFAULT_QUALITY, DEFAULT_PITCH, "Tahoma");
+                         DEFAULT_QUALITY, DEFAULT_PITCH, "MS Shell Dlg");
 }
 
 class ComboTest : public ::testing::Test
@@ -85,6 +107,7 @@ protected:
     {
         if (combo.Handle())
             ::DestroyWindow(combo.Handle());
+        host.Clear();
         harness::PumpFor(20);
     }
 

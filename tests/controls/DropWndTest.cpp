@@ -46,7 +46,6 @@ TEST_F(DropDown, OpensDownwardOrUpwardByTheRowsBelow)
             EXPECT_EQ(drop.bottom, box.top);
         combo.ShowDropDown(FALSE);
         ::DestroyWindow(combo.Handle());
-        ::DestroyWindow(host.Handle());
     }
 }
 

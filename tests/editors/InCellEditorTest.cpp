@@ -21,8 +21,18 @@ public:
     std::vector<Cell> comboSelections; // WM_XLISTCTRL_COMBO_SELECTION
     std::vector<Cell> editEnds;        // WM_XLISTCTRL_EDIT_END
 
+    // Made once and kept: destroying a top-level window costs seconds without a window manager.
+    static EditorHost& Shared()
+    {
+        static EditorHost* host = new EditorHost;
+        return *host;
+    }
     bool Open()
     {
+        comboSelections.clear();
+        editEnds.clear();
+        if (Handle())
+            return true;
         RegisterWindowClass("TasvrinEditorTestHost", 0, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1), nullptr);
         return Create(0, "TasvrinEditorTestHost", "editor host", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN,
                       RECT{50, 50, 650, 450}, nullptr, 0);
@@ -57,7 +67,7 @@ BOOL CALLBACK FindCombo(HWND hwnd, LPARAM l)
 class InCellEditors : public ::testing::Test
 {
 protected:
-    EditorHost host;
+    EditorHost& host = EditorHost::Shared();
     CXListCtrl list;
     std::vector<std::string> choices{"red", "green", "blue"};
 
@@ -82,7 +92,6 @@ protected:
     void TearDown() override
     {
         list.DestroyWindow();
-        host.DestroyWindow();
         harness::PumpFor(20);
     }
 
