@@ -242,9 +242,12 @@ void CDropWnd::OnLButtonDown(UINT flags, POINT pt, LPARAM l) noexcept
         ::ReleaseCapture();
         ::PostMessageA(owner, WM_DROP_CLOSE, 0, 0);
     }
+    // The owner may close (and delete) this drop-down while it handles the click: nothing of this
+    // object is touched after it.
+    const HWND self = m_hwnd;
     ::SendMessageA(owner, WM_LBUTTONDOWN, flags, l);
-    if (m_hwnd)
-        Default(WM_LBUTTONDOWN, flags, l);
+    if (::IsWindow(self))
+        ::DefWindowProcA(self, WM_LBUTTONDOWN, flags, l);
 }
 
 LRESULT CDropWnd::WindowProc(UINT msg, WPARAM w, LPARAM l) noexcept

@@ -214,10 +214,16 @@ TEST_F(DropDown, ClicksOutsideCloseTheListTheComboIncluded)
     struct Case {
         const char* name;
         bool onCombo;
+        bool besideAShortList; // the point, taken in the list's coordinates, also lies in the combo
     };
     Make(CBS_DROPDOWNLIST);
     Add({"a", "b"});
-    for (const Case c : {Case{"on the combo", true}, Case{"elsewhere", false}}) {
+    for (const Case c : {Case{"on the combo", true, false}, Case{"elsewhere", false, false},
+                         Case{"just below a one-row list", false, true}}) {
+        combo.Ref().Send(CB_RESETCONTENT);
+        Add({"a"});
+        if (!c.besideAShortList)
+            Add({"b"});
         Open();
         ASSERT_NE(Drop(), nullptr) << c.name;
         const HWND drop = Drop()->Handle();
@@ -227,6 +233,10 @@ TEST_F(DropDown, ClicksOutsideCloseTheListTheComboIncluded)
         if (c.onCombo) {
             const RECT box = ComboRect();
             at = POINT{(box.left + box.right) / 2, (box.top + box.bottom) / 2};
+        } else if (c.besideAShortList) {
+            const RECT drop = DropRect();
+            ASSERT_LT(drop.bottom - drop.top, ComboRect().bottom - ComboRect().top - 2);
+            at = POINT{drop.left + 20, drop.bottom + 2}; // the combo takes it as a click on itself
         } else {
             at = POINT{5, 5};
         }
