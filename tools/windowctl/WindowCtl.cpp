@@ -1,4 +1,5 @@
-// windowctl wait TITLE-START SECONDS   exits 0 once a visible top-level window's title starts so
+// windowctl wait TITLE-START SECONDS [MARKER]   exits 0 once a visible top-level window's title
+//                                               starts so, creating the file MARKER then
 // windowctl close TITLE-START          posts WM_CLOSE to every such window
 #include <windows.h>
 
@@ -7,7 +8,8 @@
 #include <string>
 #include <vector>
 
-namespace {
+namespace
+{
 struct Search {
     std::string prefix;
     std::vector<HWND> found;
@@ -42,8 +44,16 @@ int main(int argc, char** argv)
     if (command == "wait") {
         const int seconds = argc > 3 ? std::atoi(argv[3]) : 60;
         for (int i = 0; i < seconds * 10; ++i) {
-            if (!Find(prefix).empty())
+            if (!Find(prefix).empty()) {
+                // Run inside a Wine desktop, the caller can't see the exit code at once: a file
+                // tells it instead.
+                if (argc > 4) {
+                    HANDLE marker = ::CreateFileA(argv[4], GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+                    if (marker != INVALID_HANDLE_VALUE)
+                        ::CloseHandle(marker);
+                }
                 return 0;
+            }
             ::Sleep(100);
         }
         return 1;
