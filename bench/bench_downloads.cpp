@@ -30,7 +30,8 @@
 #include <thread>
 #include <vector>
 
-namespace {
+namespace
+{
 
 constexpr UINT WM_PROBE = WM_APP + 77;
 
@@ -55,15 +56,18 @@ void CALLBACK Fire(HWND, UINT, UINT_PTR id, DWORD)
     if (fn)
         fn();
 }
-void Later(std::function<void()> fn) { g_pending[::SetTimer(nullptr, 0, 10, &Fire)] = std::move(fn); }
+void Later(std::function<void()> fn)
+{
+    g_pending[::SetTimer(nullptr, 0, 10, &Fire)] = std::move(fn);
+}
 
 // Probe and worker messages as the page's thread takes them from its queue.
 HWND g_page = nullptr;
 HHOOK g_hook = nullptr;
 std::mutex g_lock;
 std::vector<double> g_probeDelays;
-std::vector<double> g_started;   // times of WM_JOB_STARTED
-std::vector<double> g_fetching;  // times of the title-query text
+std::vector<double> g_started;  // times of WM_JOB_STARTED
+std::vector<double> g_fetching; // times of the title-query text
 std::atomic<long> g_finished{0};
 std::atomic<long> g_progress{0};
 
@@ -168,7 +172,12 @@ void Run(const std::string& tools)
         const long finished = g_finished.load();
         const double t0 = Now();
         Press(page, "http://h/over" + std::to_string(i) + "?mp3=mp3-already");
-        harness::PumpUntil([&] { std::lock_guard<std::mutex> l(g_lock); return g_started.size() > before; }, 30000);
+        harness::PumpUntil(
+            [&] {
+                std::lock_guard<std::mutex> l(g_lock);
+                return g_started.size() > before;
+            },
+            30000);
         double started = 0, fetching = 0;
         {
             std::lock_guard<std::mutex> lock(g_lock);
@@ -198,7 +207,12 @@ void Run(const std::string& tools)
     const long finishedBefore = g_finished.load();
     for (int i = 0; i < kDownloadSlotCount; ++i)
         Press(page, "http://h/flood" + std::to_string(i) + "?mp3=title-ok&flood=200000");
-    harness::PumpUntil([&] { std::lock_guard<std::mutex> l(g_lock); return g_started.size() >= 5 + 30; }, 60000);
+    harness::PumpUntil(
+        [&] {
+            std::lock_guard<std::mutex> l(g_lock);
+            return g_started.size() >= 5 + 30;
+        },
+        60000);
     const double loadStart = Now();
     Probe(4000);
     const double loadMs = Now() - loadStart;
@@ -208,8 +222,9 @@ void Run(const std::string& tools)
     harness::PumpUntil([&] { return g_nActiveDownloads.load() == 0; }, 60000);
     std::printf("probe latency idle:              p50 %.2f ms  p99 %.2f ms  max %.2f ms  (%zu probes)\n", idle.p50,
                 idle.p99, idle.max, idle.n);
-    std::printf("probe latency with 30 engines:   p50 %.2f ms  p99 %.2f ms  max %.2f ms  (%zu probes; goal p99 <= 50 ms)\n",
-                busy.p50, busy.p99, busy.max, busy.n);
+    std::printf(
+        "probe latency with 30 engines:   p50 %.2f ms  p99 %.2f ms  max %.2f ms  (%zu probes; goal p99 <= 50 ms)\n",
+        busy.p50, busy.p99, busy.max, busy.n);
     std::printf("ratio p99 busy / idle: %.2f; progress messages taken by the page while loaded: %ld (%.0f/s)\n",
                 idle.p99 > 0 ? busy.p99 / idle.p99 : 0.0, progress, progress * 1000.0 / (loadMs + 1));
     (void)finishedBefore;

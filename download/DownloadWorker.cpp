@@ -15,9 +15,8 @@ DWORD WINAPI DownloadWorker(void* param) noexcept
     g_nCurrentSlot.exchange(job->nSlot);
     slot.SetStopFlag(0);
     try {
-        if (RunJob(*job) == 1 &&
-            ::MessageBoxA(job->hwndPage, "Job completed successfully. Open the directory?", g_strAppName.c_str(),
-                          MB_YESNO | MB_ICONINFORMATION) == IDYES)
+        if (RunJob(*job) == 1 && ::MessageBoxA(job->hwndPage, "Job completed successfully. Open the directory?",
+                                               g_strAppName.c_str(), MB_YESNO | MB_ICONINFORMATION) == IDYES)
             ShellOpen("open", g_strSavedDir.Get());
     } catch (...) {
         // A job that failed unexpectedly still releases its slot below.

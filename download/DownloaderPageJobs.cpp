@@ -16,7 +16,8 @@
 
 #include <cstdio>
 
-namespace {
+namespace
+{
 
 constexpr char kMaxDownloadsText[] = "Reach the Max Downloads at a time.";
 
@@ -99,8 +100,8 @@ void CDownloaderPage::OnDownload()
     std::string folder = GetItemText(IDC_SAVE_TO);
     g_strSavedDir.Set(folder);
     if (!EnsureFolder(folder) || !CanWriteFolder(folder)) {
-        ::MessageBoxA(m_hwnd, "Can not write to the saving directory. Will save to your Desktop.",
-                      g_strAppName.c_str(), MB_OK | MB_ICONINFORMATION);
+        ::MessageBoxA(m_hwnd, "Can not write to the saving directory. Will save to your Desktop.", g_strAppName.c_str(),
+                      MB_OK | MB_ICONINFORMATION);
         folder = DesktopFolder();
         g_strSavedDir.Set(folder);
         SetItemText(IDC_SAVE_TO, folder);

@@ -5,17 +5,22 @@
 #include "download/EngineRunner.h"
 #include "net/ToolProvisioning.h"
 
-namespace {
+namespace
+{
 constexpr char kFixedOptions[] = " --default-search \"ytsearch\" -i --no-check-certificate";
 constexpr char kMp3Options[] = " -x --audio-format mp3 -o \"%(title)s.%(ext)s\"";
 constexpr char kVideoPlainOptions[] = " -f \"bestvideo[ext=mp4]+bestaudio[ext=m4a]/best[ext=mp4]/best\" -o "
                                       "\"%(title)s.%(ext)s\"";
-constexpr char kVideoTvOptions[] = " -f \"bestvideo[ext=mp4][vcodec^=avc1]+bestaudio[ext=m4a]/best[ext=mp4][vcodec^=avc1]/"
-                                   "best[vcodec^=avc1]\" -o \"%(title)s.%(ext)s\"";
+constexpr char kVideoTvOptions[] =
+    " -f \"bestvideo[ext=mp4][vcodec^=avc1]+bestaudio[ext=m4a]/best[ext=mp4][vcodec^=avc1]/"
+    "best[vcodec^=avc1]\" -o \"%(title)s.%(ext)s\"";
 // The input follows an end-of-options marker, so text such as "--exec=calc" stays an address.
 constexpr char kInputSeparator[] = " -- ";
 
-std::string EnginePath() { return g_strLocalAppData + "\\RuzAro\\youtube-dl.exe"; }
+std::string EnginePath()
+{
+    return g_strLocalAppData + "\\RuzAro\\youtube-dl.exe";
+}
 } // namespace
 
 std::string QuoteArgument(const std::string& text)

@@ -15,7 +15,8 @@
 
 const char kFetchingTitleText[] = "Wait, Fetching Video Title..";
 
-namespace {
+namespace
+{
 
 constexpr DWORD kReadSize = 4095;
 constexpr DWORD kProgressSpacingMs = 600;
@@ -44,8 +45,8 @@ void SetInherit(HANDLE h, bool inherit) noexcept
         ::SetHandleInformation(h, HANDLE_FLAG_INHERIT, inherit ? HANDLE_FLAG_INHERIT : 0);
 }
 
-bool StartHidden(const std::string& commandLine, const char* directory, STARTUPINFOA si, HANDLE input,
-                 HANDLE output, DWORD flags, Child& child)
+bool StartHidden(const std::string& commandLine, const char* directory, STARTUPINFOA si, HANDLE input, HANDLE output,
+                 DWORD flags, Child& child)
 {
     UniqueHandle job(::CreateJobObjectA(nullptr, nullptr));
     if (job) {
@@ -67,8 +68,8 @@ bool StartHidden(const std::string& commandLine, const char* directory, STARTUPI
         SetInherit(input, true);
         SetInherit(output, true);
         // Suspended until it is in the job, so that nothing it starts can escape the job.
-        started = ::CreateProcessA(nullptr, writable.data(), nullptr, nullptr, TRUE, flags | CREATE_SUSPENDED,
-                                   nullptr, directory, &si, &pi);
+        started = ::CreateProcessA(nullptr, writable.data(), nullptr, nullptr, TRUE, flags | CREATE_SUSPENDED, nullptr,
+                                   directory, &si, &pi);
         SetInherit(input, false);
         SetInherit(output, false);
     }
@@ -86,7 +87,10 @@ bool StartHidden(const std::string& commandLine, const char* directory, STARTUPI
 // Handles Ctrl+C and Ctrl+Break for the program itself: the event meant for an engine must never end
 // the program. A handler is used rather than ignoring the event, because the ignore setting would be
 // inherited by every engine started later, which then could not be cancelled.
-BOOL WINAPI IgnoreConsoleBreak(DWORD type) noexcept { return type == CTRL_C_EVENT || type == CTRL_BREAK_EVENT; }
+BOOL WINAPI IgnoreConsoleBreak(DWORD type) noexcept
+{
+    return type == CTRL_C_EVENT || type == CTRL_BREAK_EVENT;
+}
 
 // Sends Ctrl+C to the engine through its own console (it runs on a console of its own, so no other
 // engine and not the program receive it).
@@ -177,7 +181,7 @@ bool ParseProgressValue(const char* text, int& value)
 void ProgressScanner::Scan(const char* chunk, DWORD tick, std::vector<int>& values)
 {
     const size_t markerLength = std::strlen(kProgressMarker);
-    for (const char* at = std::strstr(chunk, kProgressMarker); at; ) {
+    for (const char* at = std::strstr(chunk, kProgressMarker); at;) {
         m_seen = true;
         if (tick - m_lastTick > kProgressSpacingMs) {
             const char* start = at - chunk >= 5 ? at - 5 : chunk;
@@ -295,8 +299,8 @@ int RunEngine(const JobParam& job, const std::string& commandLine)
     }
 
     outWrite.Reset();
-    UniqueFile log(::CreateFileA(EngineLogPath().c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                 nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    UniqueFile log(::CreateFileA(EngineLogPath().c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                 CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
 
     const std::string shownTitle = title.empty() ? slot.m_strUrl : title;
     if (slot.GetTitle() != shownTitle)

@@ -14,7 +14,8 @@ extern const char kFetchingTitleText[];
 
 // Reads progress values out of engine output as it arrives, chunk by chunk: the number in the five
 // characters before each "% of", in tenths of a per cent, at most one value per 600 ms.
-class ProgressScanner {
+class ProgressScanner
+{
 public:
     // Scans one NUL-terminated chunk read at `tick`; accepted values are appended to `values`.
     void Scan(const char* chunk, DWORD tick, std::vector<int>& values);

@@ -8,7 +8,8 @@
 #include <gtest/gtest.h>
 #include <shellapi.h>
 
-namespace {
+namespace
+{
 
 std::wstring Wide(const std::string& s)
 {
@@ -56,12 +57,14 @@ TEST(EngineCommandLine, PassAndTitleLinesCarryThePiecesAndEndWithTheInputAfterTh
          engine + fixed + " -f \"bestvideo[ext=mp4]+bestaudio[ext=m4a]/best[ext=mp4]/best\"" + tmpl + " -- \"u\""},
         {BuildPassCommand(PassOptions::VideoTv, "u"),
          engine + fixed +
-             " -f \"bestvideo[ext=mp4][vcodec^=avc1]+bestaudio[ext=m4a]/best[ext=mp4][vcodec^=avc1]/best[vcodec^=avc1]\"" +
+             " -f "
+             "\"bestvideo[ext=mp4][vcodec^=avc1]+bestaudio[ext=m4a]/best[ext=mp4][vcodec^=avc1]/best[vcodec^=avc1]\"" +
              tmpl + " -- \"u\""},
         {BuildPassCommand(PassOptions::Mp3, "x&list=RDab"),
          engine + fixed + " --no-playlist -x --audio-format mp3" + tmpl + " -- \"x&list=RDab\""},
         {BuildTitleQuery("u"), engine + " --default-search \"ytsearch\" --get-title -- \"u\""},
-        {BuildTitleQuery("x&list=rdab"), engine + " --no-playlist --default-search \"ytsearch\" --get-title -- \"x&list=rdab\""},
+        {BuildTitleQuery("x&list=rdab"),
+         engine + " --no-playlist --default-search \"ytsearch\" --get-title -- \"x&list=rdab\""},
     };
     for (const Case& c : cases)
         EXPECT_EQ(c.line, c.expected);

@@ -5,7 +5,8 @@
 
 #include <thread>
 
-namespace dltest {
+namespace dltest
+{
 
 std::string ProgramFolderOfTest()
 {
@@ -15,7 +16,10 @@ std::string ProgramFolderOfTest()
     return folder.substr(0, folder.find_last_of("\\/"));
 }
 
-std::string StandinTools() { return ProgramFolderOfTest() + "\\standin-tools"; }
+std::string StandinTools()
+{
+    return ProgramFolderOfTest() + "\\standin-tools";
+}
 
 Collector::Collector()
 {

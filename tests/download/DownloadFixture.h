@@ -13,7 +13,8 @@
 #include <string>
 #include <vector>
 
-namespace dltest {
+namespace dltest
+{
 
 // bin/standin-tools beside the test program: staged engine, companions and transcripts.
 std::string StandinTools();
@@ -28,7 +29,8 @@ struct Posted {
 };
 
 // A window that records WM_JOB_* and WM_GRAB_STATUS messages.
-class Collector : public Window {
+class Collector : public Window
+{
 public:
     Collector();
     std::vector<Posted> Messages() const;
@@ -53,9 +55,10 @@ struct EngineCall {
 };
 
 // Per test: a tool folder (g_strLocalAppData points at a fresh folder), a save folder, the engine
-// log file, the engine environment; the program folder (engine log, shipped tools) is a fresh folder. The stand-in engine is copied into the tool folder unless
-// `withEngine` is false.
-class EngineSetup {
+// log file, the engine environment; the program folder (engine log, shipped tools) is a fresh folder. The stand-in
+// engine is copied into the tool folder unless `withEngine` is false.
+class EngineSetup
+{
 public:
     explicit EngineSetup(bool withEngine = true, const char* speed = "0");
     ~EngineSetup();

@@ -26,7 +26,8 @@
 
 using namespace dltest;
 
-namespace {
+namespace
+{
 
 // Runs a function from the window thread's message loop once.
 std::map<UINT_PTR, std::function<void()>>& Pending()
@@ -59,8 +60,8 @@ HHOOK g_hook = nullptr;
 LRESULT CALLBACK WatchPosted(int code, WPARAM w, LPARAM l)
 {
     const MSG* msg = reinterpret_cast<const MSG*>(l);
-    if (code == HC_ACTION && w == PM_REMOVE && g_log && msg->hwnd == g_pageWindow &&
-        msg->message >= WM_GRAB_STATUS && msg->message <= WM_JOB_STARTED) {
+    if (code == HC_ACTION && w == PM_REMOVE && g_log && msg->hwnd == g_pageWindow && msg->message >= WM_GRAB_STATUS &&
+        msg->message <= WM_JOB_STARTED) {
         Posted p{msg->message, msg->wParam, msg->lParam, {}};
         const auto v = static_cast<INT_PTR>(msg->wParam);
         if (msg->message == WM_JOB_PROGRESS && (v < -1 || v > 1000))
@@ -71,7 +72,8 @@ LRESULT CALLBACK WatchPosted(int code, WPARAM w, LPARAM l)
 }
 
 // Records the texts given to the status line.
-class StatusSpy : public Window {
+class StatusSpy : public Window
+{
 protected:
     LRESULT WindowProc(UINT msg, WPARAM w, LPARAM l) noexcept override
     {
@@ -82,7 +84,8 @@ protected:
 };
 
 // The program with the download page, its tools staged in the program folder and the runtime installed.
-class DownloadPageTest : public ::testing::Test {
+class DownloadPageTest : public ::testing::Test
+{
 protected:
     void SetUp() override
     {
@@ -166,8 +169,8 @@ protected:
     }
     size_t Count(UINT msg) const
     {
-        return static_cast<size_t>(std::count_if(log.messages.begin(), log.messages.end(),
-                                                 [msg](const Posted& p) { return p.msg == msg; }));
+        return static_cast<size_t>(
+            std::count_if(log.messages.begin(), log.messages.end(), [msg](const Posted& p) { return p.msg == msg; }));
     }
     ::testing::AssertionResult WaitFinished(size_t count = 1, DWORD ms = 60000)
     {
@@ -227,7 +230,10 @@ protected:
     std::string oldReport;
 };
 
-bool Exists(const std::string& path) { return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+bool Exists(const std::string& path)
+{
+    return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
 
 TEST_F(DownloadPageTest, PassSequencesLeaveTheRightFilesMessagesAndTexts)
 {
@@ -239,11 +245,29 @@ TEST_F(DownloadPageTest, PassSequencesLeaveTheRightFilesMessagesAndTexts)
         std::string sequence;
         std::vector<std::string> rows;
     } cases[] = {
-        {"mp3 only", false, false, false, "http://h/Demo%20Song.mp4?a=1", {"Demo Song.mp3"}, "TSPEF",
+        {"mp3 only",
+         false,
+         false,
+         false,
+         "http://h/Demo%20Song.mp4?a=1",
+         {"Demo Song.mp3"},
+         "TSPEF",
          {"MP3:  Demo Song | Download Finished."}},
-        {"mp3 then video", false, true, false, "http://h/Demo%20Song.mp4?a=2", {"Demo Song.mp3", "Demo Song.mp4"},
-         "TSPESPEF", {"MP3:  Demo Song | Download Finished.", "Video:  Demo Song | Download Finished."}},
-        {"tv video", true, false, true, "http://h/Demo%20Song.mp4?tv=video-ok", {"Demo Song.mp4"}, "TSPEF",
+        {"mp3 then video",
+         false,
+         true,
+         false,
+         "http://h/Demo%20Song.mp4?a=2",
+         {"Demo Song.mp3", "Demo Song.mp4"},
+         "TSPESPEF",
+         {"MP3:  Demo Song | Download Finished.", "Video:  Demo Song | Download Finished."}},
+        {"tv video",
+         true,
+         false,
+         true,
+         "http://h/Demo%20Song.mp4?tv=video-ok",
+         {"Demo Song.mp4"},
+         "TSPEF",
          {"Video:  Demo Song | Download Finished."}},
     };
     harness::BoxResponder boxes;
@@ -371,7 +395,11 @@ TEST_F(DownloadPageTest, EngineThatCannotStartOffersTheRepair)
         bool file;
     } cases[] = {
         {"repair works", IDYES, true, {"Job completed successfully. Open the directory?"}, true},
-        {"repair fails", IDYES, false, {"File Missing or Corrupted: download core", "Can not create downloading."}, false},
+        {"repair fails",
+         IDYES,
+         false,
+         {"File Missing or Corrupted: download core", "Can not create downloading."},
+         false},
         {"no repair", IDNO, true, {"Can not create downloading."}, false},
     };
     for (const Case& c : cases) {

@@ -8,7 +8,8 @@
 
 #include <cstdio>
 
-namespace {
+namespace
+{
 
 TEST(ProgressParse, NumberBeforeTheMarkerInTenths)
 {
@@ -23,8 +24,9 @@ TEST(ProgressParse, NumberBeforeTheMarkerInTenths)
     for (const Case& c : cases) {
         int value = -7;
         EXPECT_EQ(ParseProgressValue(c.text, value), c.parsed) << c.text;
-        if (c.parsed)
+        if (c.parsed) {
             EXPECT_EQ(value, c.value) << c.text;
+        }
     }
 }
 

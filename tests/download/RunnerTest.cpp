@@ -13,7 +13,8 @@
 
 using namespace dltest;
 
-namespace {
+namespace
+{
 
 constexpr int kSlot = 3;
 
@@ -24,15 +25,13 @@ struct PassResult {
 
 // Takes the slot as the Download command would and runs one pass on a worker-like thread, pumping
 // this thread meanwhile.
-class Runner {
+class Runner
+{
 public:
     Collector window;
     JobParam job{nullptr, kSlot};
 
-    Runner()
-    {
-        job.hwndPage = window.Handle();
-    }
+    Runner() { job.hwndPage = window.Handle(); }
     CWebGrab& Slot() const { return g_DownloadSlots[kSlot]; }
     void Take(const std::string& input, int passKind = PASS_AUDIO)
     {
@@ -59,7 +58,10 @@ public:
     }
 };
 
-bool FileExists(const std::string& path) { return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+bool FileExists(const std::string& path)
+{
+    return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
 
 std::vector<std::string> AfterMarker(const EngineCall& call)
 {
@@ -101,8 +103,10 @@ TEST(EnginePass, Mp3PassFetchesTheTitleThenDownloadsAndEndsWithMinusOne)
 TEST(EnginePass, ProgressIsSpacedBy600MillisecondsAndTheEndIsNotThrottled)
 {
     EngineSetup setup(true, "1");
-    setup.WriteTranscript("spaced", {{0, "\r[download]  12.5% of    3.31MiB"}, {900, "\r[download] 100.0% of    3.31MiB"}});
-    setup.WriteTranscript("close", {{0, "\r[download]  12.5% of    3.31MiB"}, {100, "\r[download]  50.0% of    3.31MiB"}});
+    setup.WriteTranscript("spaced",
+                          {{0, "\r[download]  12.5% of    3.31MiB"}, {900, "\r[download] 100.0% of    3.31MiB"}});
+    setup.WriteTranscript("close",
+                          {{0, "\r[download]  12.5% of    3.31MiB"}, {100, "\r[download]  50.0% of    3.31MiB"}});
     struct Case {
         const char* input;
         std::vector<int> progress;
@@ -200,8 +204,8 @@ TEST(EnginePass, StopSendsCtrlCAndEndsTheEngineAndItsChild)
     child = std::stoul(log.substr(at + 6));
     EXPECT_TRUE(ProcessAlive(child));
     harness::Answer(*box, IDOK);
-    ASSERT_TRUE(harness::PumpUntil([&] { return future.wait_for(std::chrono::seconds(0)) == std::future_status::ready; },
-                                   10000));
+    ASSERT_TRUE(harness::PumpUntil(
+        [&] { return future.wait_for(std::chrono::seconds(0)) == std::future_status::ready; }, 10000));
     EXPECT_EQ(future.get(), -1);
     EXPECT_TRUE(harness::PumpUntil([&] { return !ProcessAlive(engine) && !ProcessAlive(child); }, 2000));
     const auto progress = runner.window.Progress();
@@ -225,8 +229,9 @@ TEST(EnginePass, ProcessesTheEngineStartsEndWithThePass)
 TEST(EnginePass, UserInputReachesTheEngineAsOneArgumentAfterTheOptions)
 {
     EngineSetup setup;
-    const char* const inputs[] = {"--exec=calc", "-o C:\\x", "a \"b\" c", "x\\\\\"y", "&|^%",
-                                  "Caf\xC3\xA9 \xE6\x9D\xB1\xE4\xBA\xAC", "best song"};
+    const char* const inputs[] = {"--exec=calc", "-o C:\\x", "a \"b\" c",
+                                  "x\\\\\"y",    "&|^%",     "Caf\xC3\xA9 \xE6\x9D\xB1\xE4\xBA\xAC",
+                                  "best song"};
     for (const char* input : inputs) {
         for (PassOptions options : {PassOptions::Mp3, PassOptions::VideoPlain}) {
             const size_t before = setup.Calls().size();
@@ -277,7 +282,8 @@ TEST(TitleQuery, CapturesTheWholeOutput)
 
 } // namespace
 
-namespace {
+namespace
+{
 
 // The job's passes follow the settings as they are when each pass is decided.
 TEST(EngineJob, PassSequencesFollowTheSettings)
@@ -286,8 +292,8 @@ TEST(EngineJob, PassSequencesFollowTheSettings)
         int type, alsoVideo, tv;
         std::vector<std::string> passes; // "mp3", "video", "tv"
     } cases[] = {
-        {0, 0, 1, {"mp3"}},          {0, 1, 0, {"mp3", "video"}}, {0, 1, 1, {"mp3", "tv"}},
-        {1, 1, 0, {"video"}},        {1, 0, 1, {"tv"}},           {7, 0, 0, {"mp3"}},
+        {0, 0, 1, {"mp3"}},   {0, 1, 0, {"mp3", "video"}}, {0, 1, 1, {"mp3", "tv"}},
+        {1, 1, 0, {"video"}}, {1, 0, 1, {"tv"}},           {7, 0, 0, {"mp3"}},
     };
     EngineSetup setup;
     for (const Case& c : cases) {
@@ -300,7 +306,8 @@ TEST(EngineJob, PassSequencesFollowTheSettings)
         const size_t before = setup.Calls().size();
         const JobParam job = runner.job;
         auto future = RunAsync([job] { return RunJob(job); });
-        harness::PumpUntil([&] { return future.wait_for(std::chrono::seconds(0)) == std::future_status::ready; }, 60000);
+        harness::PumpUntil([&] { return future.wait_for(std::chrono::seconds(0)) == std::future_status::ready; },
+                           60000);
         EXPECT_EQ(future.get(), 1);
         runner.Slot().m_bInUse = 0;
         EXPECT_EQ(g_bToolsReady.load(), 0);
@@ -310,9 +317,9 @@ TEST(EngineJob, PassSequencesFollowTheSettings)
             const std::string& line = calls[i].commandLine;
             if (line.find("--get-title") != std::string::npos)
                 continue;
-            passes.push_back(line.find(" -x ") != std::string::npos ? "mp3"
+            passes.push_back(line.find(" -x ") != std::string::npos           ? "mp3"
                              : line.find("vcodec^=avc1") != std::string::npos ? "tv"
-                                                                               : "video");
+                                                                              : "video");
         }
         EXPECT_EQ(passes, c.passes) << "type " << c.type << " also video " << c.alsoVideo << " tv " << c.tv;
         // One title query per job: the second pass reuses the title.

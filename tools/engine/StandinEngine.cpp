@@ -27,14 +27,15 @@
 #include <string>
 #include <vector>
 
-namespace {
+namespace
+{
 
 std::string Utf8(const std::wstring& text)
 {
     if (text.empty())
         return {};
-    const int n = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
-                                        nullptr, nullptr);
+    const int n =
+        ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
     std::string out(static_cast<size_t>(n), '\0');
     ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n, nullptr, nullptr);
     return out;
@@ -67,8 +68,8 @@ std::wstring ProgramFolder()
 
 bool ReadAll(const std::wstring& path, std::string& out)
 {
-    HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                OPEN_EXISTING, 0, nullptr);
+    HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                0, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return false;
     out.clear();
@@ -260,8 +261,8 @@ void StartHelper()
     si.cb = sizeof(si);
     PROCESS_INFORMATION pi{};
     // No console and no inherited handles: nothing but a job object ties it to this engine.
-    if (::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, DETACHED_PROCESS, nullptr, nullptr,
-                         &si, &pi)) {
+    if (::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, DETACHED_PROCESS, nullptr, nullptr, &si,
+                         &pi)) {
         AppendLog("CHILD " + std::to_string(pi.dwProcessId));
         ::CloseHandle(pi.hThread);
         ::CloseHandle(pi.hProcess);
