@@ -80,10 +80,9 @@ Result Run(Host& host, int rows)
     const RECT at = self.Ref().RectIn(page.Handle());
 
     // The platform's list: same size, style, columns, font and texts, no custom drawing.
-    const HWND plain = ::CreateWindowExA(0, WC_LISTVIEWA, "",
-                                         WS_CHILD | WS_VISIBLE | WS_BORDER | LVS_REPORT | LVS_ALIGNLEFT, 625, at.top,
-                                         at.right - at.left, at.bottom - at.top, host.Handle(), nullptr,
-                                         ::GetModuleHandleA(nullptr), nullptr);
+    const HWND plain = ::CreateWindowExA(
+        0, WC_LISTVIEWA, "", WS_CHILD | WS_VISIBLE | WS_BORDER | LVS_REPORT | LVS_ALIGNLEFT, 625, at.top,
+        at.right - at.left, at.bottom - at.top, host.Handle(), nullptr, ::GetModuleHandleA(nullptr), nullptr);
     ::SendMessageA(plain, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
     ::SendMessageA(plain, WM_SETFONT, reinterpret_cast<WPARAM>(self.Ref().GetFont()), TRUE);
     const char* titles[] = {"Video", "Speed"};
@@ -126,7 +125,8 @@ Result Run(Host& host, int rows)
     auto statusSelf = [&](DWORD pid, int times) {
         std::vector<double> samples;
         for (int i = 0; i < times; ++i) {
-            const std::string text = "Download Video: " + std::to_string(i % 1000 / 10) + "." + std::to_string(i % 10) + "%";
+            const std::string text =
+                "Download Video: " + std::to_string(i % 1000 / 10) + "." + std::to_string(i % 10) + "%";
             const double t0 = Now();
             page.SetTaskStatus(text, pid);
             samples.push_back(Now() - t0);
@@ -136,13 +136,14 @@ Result Run(Host& host, int rows)
     auto statusPlatform = [&](LPARAM pid, int times) {
         std::vector<double> samples;
         for (int i = 0; i < times; ++i) {
-            const std::string text = "Download Video: " + std::to_string(i % 1000 / 10) + "." + std::to_string(i % 10) + "%";
+            const std::string text =
+                "Download Video: " + std::to_string(i % 1000 / 10) + "." + std::to_string(i % 10) + "%";
             const double t0 = Now();
             LVFINDINFOA find{};
             find.flags = LVFI_PARAM;
             find.lParam = pid;
-            const int row = static_cast<int>(::SendMessageA(plain, LVM_FINDITEMA, static_cast<WPARAM>(-1),
-                                                            reinterpret_cast<LPARAM>(&find)));
+            const int row = static_cast<int>(
+                ::SendMessageA(plain, LVM_FINDITEMA, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&find)));
             LVITEMA item{};
             item.iSubItem = 1;
             item.pszText = const_cast<char*>(text.c_str());

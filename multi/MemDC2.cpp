@@ -24,8 +24,8 @@ CMemDC2::CMemDC2(HDC target) noexcept : m_pDC(target), m_hdc(target)
 CMemDC2::~CMemDC2()
 {
     if (m_bMemDC) {
-        ::BitBlt(m_pDC, m_rect.left, m_rect.top, m_rect.right - m_rect.left, m_rect.bottom - m_rect.top,
-                 m_memDC.Get(), m_rect.left, m_rect.top, SRCCOPY);
+        ::BitBlt(m_pDC, m_rect.left, m_rect.top, m_rect.right - m_rect.left, m_rect.bottom - m_rect.top, m_memDC.Get(),
+                 m_rect.left, m_rect.top, SRCCOPY);
         ::SelectObject(m_memDC.Get(), m_oldBitmap);
     }
     // the guards release the bitmap and the memory context

@@ -7,7 +7,8 @@
 
 #include <windows.h>
 
-class CMemDC2 {
+class CMemDC2
+{
 public:
     explicit CMemDC2(HDC target) noexcept;
     ~CMemDC2();
@@ -20,8 +21,8 @@ public:
     const RECT& Area() const noexcept { return m_rect; }
 
 private:
-    HDC m_pDC;      // the target
-    HDC m_hdc;      // what callers draw on: the memory context, or the target when printing
+    HDC m_pDC; // the target
+    HDC m_hdc; // what callers draw on: the memory context, or the target when printing
     UniqueMemDC m_memDC;
     UniqueBitmap m_bitmap;
     HGDIOBJ m_oldBitmap = nullptr;

@@ -9,7 +9,8 @@
 
 class CXListCtrl;
 
-class MultipleDownPage : public PropertyPage {
+class MultipleDownPage : public PropertyPage
+{
 public:
     MultipleDownPage();
     ~MultipleDownPage() override;

@@ -5,13 +5,17 @@
 
 #include <algorithm>
 
-namespace {
+namespace
+{
 constexpr COLORREF kCheckFrame = RGB(51, 102, 153);
 constexpr COLORREF kCheckMark = RGB(51, 153, 51);
 constexpr int kCheckSize = 13;
 } // namespace
 
-CXHeaderCtrl::CXHeaderCtrl() noexcept : m_rgbText(::GetSysColor(COLOR_BTNTEXT)) { ReadSysColors(); }
+CXHeaderCtrl::CXHeaderCtrl() noexcept : m_rgbText(::GetSysColor(COLOR_BTNTEXT))
+{
+    ReadSysColors();
+}
 
 void CXHeaderCtrl::ReadSysColors() noexcept
 {

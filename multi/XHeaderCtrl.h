@@ -7,7 +7,8 @@
 
 #include <commctrl.h>
 
-class CXHeaderCtrl : public Window {
+class CXHeaderCtrl : public Window
+{
 public:
     CXHeaderCtrl() noexcept;
     ~CXHeaderCtrl() override = default;

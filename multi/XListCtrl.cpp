@@ -19,7 +19,8 @@ struct XListRow {
     std::vector<XListCell> cells;
 };
 
-namespace {
+namespace
+{
 using RowRecords = XListRow;
 
 COLORREF OrDefault(COLORREF colour, COLORREF fallback) noexcept
@@ -28,12 +29,14 @@ COLORREF OrDefault(COLORREF colour, COLORREF fallback) noexcept
 }
 } // namespace
 
-XListCell::XListCell() noexcept
-    : textColour(::GetSysColor(COLOR_WINDOWTEXT)), backColour(::GetSysColor(COLOR_WINDOW))
+XListCell::XListCell() noexcept : textColour(::GetSysColor(COLOR_WINDOWTEXT)), backColour(::GetSysColor(COLOR_WINDOW))
 {
 }
 
-CXListCtrl::CXListCtrl() noexcept { ReadColors(); }
+CXListCtrl::CXListCtrl() noexcept
+{
+    ReadColors();
+}
 
 CXListCtrl::~CXListCtrl()
 {
@@ -87,15 +90,27 @@ void CXListCtrl::PreSubclassWindow() noexcept
         m_nColumns = static_cast<int>(::SendMessageA(header, HDM_GETITEMCOUNT, 0, 0));
 }
 
-void CXListCtrl::OnFinalDestroy() noexcept { m_bHeaderIsSubclassed = false; }
+void CXListCtrl::OnFinalDestroy() noexcept
+{
+    m_bHeaderIsSubclassed = false;
+}
 
 // ---- indexes and records -------------------------------------------------------------------------
 
-int CXListCtrl::GetItemCount() const noexcept { return m_hwnd ? static_cast<int>(m_rows.size()) : 0; }
+int CXListCtrl::GetItemCount() const noexcept
+{
+    return m_hwnd ? static_cast<int>(m_rows.size()) : 0;
+}
 
-int CXListCtrl::GetColumnCount() const noexcept { return m_hwnd ? m_nColumns : 0; }
+int CXListCtrl::GetColumnCount() const noexcept
+{
+    return m_hwnd ? m_nColumns : 0;
+}
 
-bool CXListCtrl::ValidRow(int row) const noexcept { return row >= 0 && row < GetItemCount(); }
+bool CXListCtrl::ValidRow(int row) const noexcept
+{
+    return row >= 0 && row < GetItemCount();
+}
 
 bool CXListCtrl::ValidCell(int row, int col) const noexcept
 {
@@ -248,8 +263,7 @@ BOOL CXListCtrl::SelectRow(int row, BOOL ensureVisible)
     LVITEMA item{};
     item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
     item.state = LVIS_SELECTED | LVIS_FOCUSED;
-    const BOOL result =
-        ::SendMessageA(m_hwnd, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&item)) ? TRUE : FALSE;
+    const BOOL result = ::SendMessageA(m_hwnd, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&item)) ? TRUE : FALSE;
     if (ensureVisible)
         ::SendMessageA(m_hwnd, LVM_ENSUREVISIBLE, row, FALSE);
     return result;
@@ -321,8 +335,7 @@ BOOL CXListCtrl::SetItemText(int row, int col, const char* text)
     LVITEMA item{};
     item.iSubItem = col;
     item.pszText = const_cast<char*>(text ? text : "");
-    const BOOL result =
-        ::SendMessageA(m_hwnd, LVM_SETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item)) ? TRUE : FALSE;
+    const BOOL result = ::SendMessageA(m_hwnd, LVM_SETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item)) ? TRUE : FALSE;
     RedrawCell(row, col);
     return result;
 }
@@ -572,8 +585,7 @@ BOOL CXListCtrl::GetCellRect(int row, int col, int area, RECT& rect) const
     rect = {};
     rect.top = col;
     rect.left = area;
-    const BOOL result =
-        ::SendMessageA(m_hwnd, LVM_GETSUBITEMRECT, row, reinterpret_cast<LPARAM>(&rect)) ? TRUE : FALSE;
+    const BOOL result = ::SendMessageA(m_hwnd, LVM_GETSUBITEMRECT, row, reinterpret_cast<LPARAM>(&rect)) ? TRUE : FALSE;
     if (!result || col != 0)
         return result;
     // The list view reports the whole row for column 0: end it where the next visible column starts.

@@ -49,7 +49,8 @@ struct XListCell {
     XListCell() noexcept;
 };
 
-class CXListCtrl : public Window {
+class CXListCtrl : public Window
+{
 public:
     CXListCtrl() noexcept;
     ~CXListCtrl() override;
@@ -103,8 +104,8 @@ public:
     BOOL SetHeaderCheck(int col, int state);
     int CountCheckedInColumn(int col) const;
     // In-cell choice list and editor (XListCtrlEdit.cpp).
-    BOOL SetCellCombo(int row, int col, BOOL enable, std::vector<std::string>* items, int listRows,
-                      int initialIndex, BOOL sort);
+    BOOL SetCellCombo(int row, int col, BOOL enable, std::vector<std::string>* items, int listRows, int initialIndex,
+                      BOOL sort);
     BOOL SetCellEditable(int row, int col);
 
     void RedrawCell(int row, int col);

@@ -5,8 +5,12 @@
 #include <cstring>
 #include <vector>
 
-namespace {
-POINT PointOf(LPARAM l) noexcept { return POINT{static_cast<short>(LOWORD(l)), static_cast<short>(HIWORD(l))}; }
+namespace
+{
+POINT PointOf(LPARAM l) noexcept
+{
+    return POINT{static_cast<short>(LOWORD(l)), static_cast<short>(HIWORD(l))};
+}
 
 LVHITTESTINFO HitTest(HWND list, POINT point) noexcept
 {

@@ -9,7 +9,8 @@
 #include <cstring>
 #include <string>
 
-namespace {
+namespace
+{
 constexpr COLORREF kCheckFrame = RGB(51, 102, 153);
 constexpr COLORREF kCheckMark = RGB(51, 153, 51);
 constexpr COLORREF kProgressBack = RGB(224, 224, 224);
@@ -117,7 +118,8 @@ LRESULT CXListCtrl::OnCustomDraw(NMLVCUSTOMDRAW& cd) noexcept
     }
 }
 
-namespace {
+namespace
+{
 struct SelectionLook {
     COLORREF text;
     COLORREF back;
@@ -143,8 +145,8 @@ void CXListCtrl::DrawText(HDC hdc, int row, int col, RECT& rect, COLORREF text, 
 {
     if (::IsRectEmpty(&rect))
         return;
-    const SelectionLook look = ApplySelection(m_hwnd, row, col, text, back, m_crHighLight, m_crHighLightText,
-                                              m_crBtnFace, m_crWindowText);
+    const SelectionLook look =
+        ApplySelection(m_hwnd, row, col, text, back, m_crHighLight, m_crHighLightText, m_crBtnFace, m_crWindowText);
     Fill(hdc, rect, look.back);
     const std::string label = GetItemText(row, col);
     if (label.empty())
@@ -187,8 +189,8 @@ int CXListCtrl::DrawImage(HDC hdc, int row, int col, RECT& rect, COLORREF text, 
 {
     if (::IsRectEmpty(&rect))
         return 0;
-    const SelectionLook look = ApplySelection(m_hwnd, row, col, text, back, m_crHighLight, m_crHighLightText,
-                                              m_crBtnFace, m_crWindowText);
+    const SelectionLook look =
+        ApplySelection(m_hwnd, row, col, text, back, m_crHighLight, m_crHighLightText, m_crBtnFace, m_crWindowText);
     Fill(hdc, rect, look.back);
     const int spacing = m_HeaderCtrl.GetSpacing();
     rect.left += spacing;
@@ -214,8 +216,8 @@ void CXListCtrl::DrawCheckbox(HDC hdc, int row, int col, RECT& rect, COLORREF te
 {
     if (::IsRectEmpty(&rect))
         return;
-    const SelectionLook look = ApplySelection(m_hwnd, row, col, text, back, m_crHighLight, m_crHighLightText,
-                                              m_crBtnFace, m_crWindowText);
+    const SelectionLook look =
+        ApplySelection(m_hwnd, row, col, text, back, m_crHighLight, m_crHighLightText, m_crBtnFace, m_crWindowText);
     Fill(hdc, rect, look.back);
 
     const std::string label = GetItemText(row, col);

@@ -12,7 +12,8 @@
 using harness::Picture;
 using harness::RenderClient;
 
-namespace {
+namespace
+{
 constexpr COLORREF kFrame = RGB(51, 102, 153);
 constexpr COLORREF kMark = RGB(51, 153, 51);
 constexpr COLORREF kRed = RGB(200, 0, 0);
@@ -101,7 +102,8 @@ TEST(XListDrawing, BoldTextHasMoreInk)
     EXPECT_GT(bold, plain + plain / 5);
 }
 
-namespace {
+namespace
+{
 struct BoxPlace {
     int left;
     int top;
@@ -169,7 +171,8 @@ TEST(XListDrawing, CheckMarkOfADisabledRowIsGrey)
     EXPECT_EQ(pic->Count(::GetSysColor(COLOR_GRAYTEXT), boxArea), 21);
 }
 
-namespace {
+namespace
+{
 struct Bar {
     RECT frame; // the progress rectangle after its 1-pixel insets
     RECT inner;
@@ -258,7 +261,8 @@ TEST(XListDrawing, ProgressTextFormats)
     EXPECT_NE(rowPixels(2), rowPixels(3));
 }
 
-namespace {
+namespace
+{
 struct SelectionCase {
     const char* name;
     bool fullRow;

@@ -10,7 +10,8 @@
 #include <utility>
 #include <vector>
 
-class ListHost : public Window {
+class ListHost : public Window
+{
 public:
     std::vector<std::pair<int, int>> checkClicks; // (row, column) of WM_XLISTCTRL_CHECKBOX_CLICKED
     std::vector<int> columnClicks;                // columns of LVN_COLUMNCLICK
@@ -75,8 +76,5 @@ struct ListFixture {
         for (int c = 0; c < columns; ++c)
             list.InsertColumn(c, titles[c % 5], LVCFMT_LEFT, width);
     }
-    ~ListFixture()
-    {
-        list.DestroyWindow();
-    }
+    ~ListFixture() { list.DestroyWindow(); }
 };

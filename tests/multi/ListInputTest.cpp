@@ -10,7 +10,8 @@
 #include <utility>
 #include <vector>
 
-namespace {
+namespace
+{
 RECT Cell(CXListCtrl& list, int row, int col)
 {
     RECT r{};
@@ -86,7 +87,8 @@ TEST(XListInput, DisabledRowTakesNoClick)
     EXPECT_EQ(f.list.GetSelectedRow(), 1);
 }
 
-namespace {
+namespace
+{
 struct KeyCase {
     const char* name;
     std::set<int> disabled;

@@ -6,7 +6,8 @@
 #include <functional>
 #include <string>
 
-namespace {
+namespace
+{
 // Three rows by three columns, cell texts "r<row>c<col>".
 void Fill3x3(CXListCtrl& list)
 {
@@ -19,10 +20,10 @@ void Fill3x3(CXListCtrl& list)
 
 struct OpCase {
     const char* name;
-    bool rowOnly;                                          // only the row index matters
+    bool rowOnly;                                        // only the row index matters
     std::function<long long(CXListCtrl&, int, int)> run; // performs the operation, returns its result
-    long long good;                                        // result at row 1, column 1
-    long long bad;                                         // neutral result for a bad index
+    long long good;                                      // result at row 1, column 1
+    long long bad;                                       // neutral result for a bad index
 };
 
 const OpCase kCases[] = {
@@ -37,8 +38,8 @@ const OpCase kCases[] = {
          return ok ? 1LL : (t == 0 && b == 0 ? 0LL : 99LL);
      },
      1, 0},
-    {"Bold", false,
-     [](CXListCtrl& l, int r, int c) { return l.SetCellBold(r, c, TRUE) * 10LL + l.IsCellBold(r, c); }, 11, 0},
+    {"Bold", false, [](CXListCtrl& l, int r, int c) { return l.SetCellBold(r, c, TRUE) * 10LL + l.IsCellBold(r, c); },
+     11, 0},
     {"SetCellImage", false, [](CXListCtrl& l, int r, int c) { return l.SetCellImage(r, c, 2); }, TRUE, FALSE},
     {"Modified", false,
      [](CXListCtrl& l, int r, int c) {
@@ -52,21 +53,20 @@ const OpCase kCases[] = {
      },
      13, 0},
     {"SetCellProgress", false, [](CXListCtrl& l, int r, int c) { return l.SetCellProgress(r, c); }, TRUE, FALSE},
-    {"Check", false,
-     [](CXListCtrl& l, int r, int c) { return l.SetCellCheck(r, c, 1) * 10LL + l.GetCellCheck(r, c); }, 11, -1},
+    {"Check", false, [](CXListCtrl& l, int r, int c) { return l.SetCellCheck(r, c, 1) * 10LL + l.GetCellCheck(r, c); },
+     11, -1},
     {"GetCellRect", false,
      [](CXListCtrl& l, int r, int c) {
          RECT rect{};
          return l.GetCellRect(r, c, LVIR_BOUNDS, rect);
      },
      TRUE, FALSE},
-    {"SetItemData", true,
-     [](CXListCtrl& l, int r, int) { return l.SetItemData(r, 77) * 1000LL + l.GetItemData(r); }, 1077, 0},
-    {"EnableRow", true,
-     [](CXListCtrl& l, int r, int) { return l.EnableRow(r, TRUE) * 10LL + l.IsRowEnabled(r); }, 11, 0},
+    {"SetItemData", true, [](CXListCtrl& l, int r, int) { return l.SetItemData(r, 77) * 1000LL + l.GetItemData(r); },
+     1077, 0},
+    {"EnableRow", true, [](CXListCtrl& l, int r, int) { return l.EnableRow(r, TRUE) * 10LL + l.IsRowEnabled(r); }, 11,
+     0},
     {"SelectRow", true, [](CXListCtrl& l, int r, int) { return l.SelectRow(r, TRUE); }, TRUE, FALSE},
-    {"DeleteItem", true,
-     [](CXListCtrl& l, int r, int) { return l.DeleteItem(r) * 10LL + l.GetItemCount(); }, 12, 3},
+    {"DeleteItem", true, [](CXListCtrl& l, int r, int) { return l.DeleteItem(r) * 10LL + l.GetItemCount(); }, 12, 3},
     {"HeaderCheck", false,
      [](CXListCtrl& l, int, int c) { return l.SetHeaderCheck(c, 1) * 10LL + l.GetHeaderCheck(c); }, 11, -1},
     {"CountChecked", false,
@@ -76,11 +76,13 @@ const OpCase kCases[] = {
          return (long long)l.CountCheckedInColumn(c);
      },
      2, 0},
-    {"SetColumnWidthPadded", false,
-     [](CXListCtrl& l, int, int c) { return (long long)l.SetColumnWidthPadded(c, 50); }, TRUE, FALSE},
+    {"SetColumnWidthPadded", false, [](CXListCtrl& l, int, int c) { return (long long)l.SetColumnWidthPadded(c, 50); },
+     TRUE, FALSE},
 };
 
-class ListOperation : public ::testing::TestWithParam<OpCase> {};
+class ListOperation : public ::testing::TestWithParam<OpCase>
+{
+};
 } // namespace
 
 TEST_P(ListOperation, GoodIndexActsAndBadIndexGivesNeutralResult)
@@ -282,7 +284,8 @@ TEST(XList, DeleteAllItemsAndDestroyFreeTheRecords)
     EXPECT_EQ(f.list.Handle(), nullptr);
 }
 
-namespace {
+namespace
+{
 int CALLBACK ByTextDescending(LPARAM a, LPARAM b, LPARAM list)
 {
     char ta[32] = {}, tb[32] = {};

@@ -19,7 +19,8 @@
 #include <string>
 #include <vector>
 
-namespace {
+namespace
+{
 std::map<UINT_PTR, std::function<void()>>& Pending()
 {
     static std::map<UINT_PTR, std::function<void()>> pending;

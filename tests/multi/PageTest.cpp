@@ -12,12 +12,14 @@
 #include <string>
 #include <vector>
 
-namespace {
+namespace
+{
 constexpr COLORREF kTitleBack = RGB(210, 221, 244);
 constexpr COLORREF kStatusBack = RGB(255, 230, 162);
 
 // Puts the slot table back as it was when the test ends.
-class SlotsGuard {
+class SlotsGuard
+{
 public:
     SlotsGuard()
     {
