@@ -310,3 +310,41 @@ TEST(XList, RecordsMoveWithTheirRowsWhenTheListIsSorted)
     EXPECT_TRUE(f.list.IsCellBold(2, 1));
     EXPECT_EQ(f.list.FindRowByData(100), 2);
 }
+
+TEST(XList, TooltipTextOfTheCellUnderTheCursor)
+{
+    ListFixture f(3, 100);
+    for (int r = 0; r < 3; ++r)
+        f.list.InsertItem(r, "row");
+    const std::string longText(120, 'x');
+    f.list.SetCellTooltip(1, 2, longText.c_str());
+    f.list.SetCellTooltip(2, 1, "short tip");
+    f.list.EnableToolTips(true);
+    ASSERT_TRUE(f.list.ToolTipWindow());
+
+    // The text request reads the cursor position recorded with the message being processed.
+    auto askAt = [&](int row, int col, UINT code, UINT_PTR id) {
+        RECT cell{};
+        f.list.GetCellRect(row, col, LVIR_BOUNDS, cell);
+        POINT at{cell.left + 10, (cell.top + cell.bottom) / 2};
+        ::ClientToScreen(f.list.Handle(), &at);
+        ::SetCursorPos(at.x, at.y);
+        ::PostMessageA(f.host.Handle(), WM_NULL, 0, 0);
+        MSG msg;
+        ::PeekMessageA(&msg, f.host.Handle(), WM_NULL, WM_NULL, PM_REMOVE);
+        NMTTDISPINFOW info{}; // the larger of the two forms
+        info.hdr.hwndFrom = f.list.ToolTipWindow();
+        info.hdr.idFrom = id;
+        info.hdr.code = code;
+        ::SendMessageA(f.list.Handle(), WM_NOTIFY, id, reinterpret_cast<LPARAM>(&info));
+        return info;
+    };
+    NMTTDISPINFOW wide = askAt(1, 2, TTN_NEEDTEXTW, 2003);
+    EXPECT_EQ(std::wstring(wide.szText), std::wstring(79, L'x'));
+    NMTTDISPINFOW narrow = askAt(2, 1, TTN_NEEDTEXTA, 3002);
+    EXPECT_STREQ(reinterpret_cast<NMTTDISPINFOA*>(&narrow)->szText, "short tip");
+    NMTTDISPINFOW none = askAt(0, 0, TTN_NEEDTEXTA, 1);
+    EXPECT_STREQ(reinterpret_cast<NMTTDISPINFOA*>(&none)->szText, "") << "a cell without tooltip text";
+    NMTTDISPINFOW zero = askAt(2, 1, TTN_NEEDTEXTA, 0);
+    EXPECT_STREQ(reinterpret_cast<NMTTDISPINFOA*>(&zero)->szText, "") << "control id 0: no text";
+}

@@ -4,6 +4,8 @@
 #include "app/CorvaneDlg.h"
 #include "app/Globals.h"
 #include "app/Messages.h"
+#include "app/ShellOpen.h"
+#include "res/MultipleDownPage.h"
 #include "download/DownloadSlots.h"
 #include "download/DownloaderPage.h"
 #include "download/EngineRunner.h"
@@ -130,6 +132,18 @@ TEST(MultiPageInMainWindow, JobMessagesMakeRowsAndStatuses)
         StartedJob(page, 5, PASS_AUDIO, "Fifth song", 505);
         ::SendMessageA(page, WM_JOB_PROGRESS, 5, 5);
         list.SelectRow(1, FALSE);
+
+        // Open performs the download page's Open: the save folder in the explorer view.
+        std::vector<std::string> opened;
+        SetShellOpenHook([&](const std::string& verb, const std::string& target) {
+            opened.push_back(verb + " " + target);
+            return true;
+        });
+        multi->Item(IDC_OPEN_FOLDER).Send(BM_CLICK);
+        SetShellOpenHook({});
+        ASSERT_EQ(opened.size(), 1u);
+        EXPECT_EQ(opened[0].rfind("explore ", 0), 0u) << opened[0];
+        EXPECT_NE(opened[0].size(), std::string("explore ").size());
 
         auto pic = harness::RenderClient(multi->Handle());
         pic->SaveBmp(harness::ShotPath("multipage_main.bmp"));
