@@ -391,3 +391,49 @@ TEST(XHeaderDrawing, CheckBoxSixInsideAndTitleTwentyFiveInside)
     EXPECT_EQ(pic->Pixel(item2.right - 1, midY), shadow) << "frame's right edge";
     EXPECT_EQ(pic->Pixel(item2.right, midY), ::GetSysColor(COLOR_3DFACE)) << "nothing after the last item";
 }
+
+TEST(XListDrawing, ImageBeforeTheTextAndGreyTextOfADisabledRow)
+{
+    ListFixture f(3, 150);
+    const COLORREF imageColour = RGB(250, 0, 250);
+    UniqueImageList images(::ImageList_Create(16, 16, ILC_COLOR24, 1, 1));
+    {
+        UniqueMemDC dc(::CreateCompatibleDC(nullptr));
+        BITMAPINFO bi{};
+        bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
+        bi.bmiHeader.biWidth = 16;
+        bi.bmiHeader.biHeight = 16;
+        bi.bmiHeader.biPlanes = 1;
+        bi.bmiHeader.biBitCount = 24;
+        void* bits = nullptr;
+        UniqueBitmap bitmap(::CreateDIBSection(dc.Get(), &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
+        {
+            SelectGuard select(dc.Get(), bitmap.Get());
+            const RECT all{0, 0, 16, 16};
+            UniqueBrush brush(::CreateSolidBrush(imageColour));
+            ::FillRect(dc.Get(), &all, brush.Get());
+        }
+        ASSERT_EQ(::ImageList_Add(images.Get(), bitmap.Get(), nullptr), 0);
+    }
+    ::SendMessageA(f.list.Handle(), LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(images.Get()));
+    AddRows(f.list, 2);
+    f.list.SetItemText(0, 1, "Pictured", kRed, kGreen);
+    f.list.SetCellImage(0, 1, 0);
+    f.list.SetItemText(1, 1, "Greyed", kRed, kGreen);
+    f.list.EnableRow(1, FALSE);
+    auto pic = RenderClient(f.list.Handle());
+    pic->SaveBmp(harness::ShotPath("xlist_image.bmp"));
+
+    const RECT cell = Cell(f.list, 0, 1);
+    EXPECT_EQ(LeftmostOf(*pic, imageColour, cell), cell.left + 6);
+    EXPECT_EQ(pic->Count(imageColour, cell), 16 * std::min<int>(16, cell.bottom - cell.top));
+    const int text = LeftmostOf(*pic, kRed, cell);
+    EXPECT_GE(text, cell.left + 16 + 6 + 5);
+    EXPECT_LE(text, cell.left + 16 + 6 + 5 + 2);
+
+    const RECT grey = Cell(f.list, 1, 1);
+    EXPECT_EQ(pic->Count(kRed, grey), 0);
+    EXPECT_GT(pic->Count(::GetSysColor(COLOR_GRAYTEXT), grey), 10);
+    EXPECT_EQ(pic->Pixel(grey.left + 2, grey.top + 2), kGreen);
+    ::SendMessageA(f.list.Handle(), LVM_SETIMAGELIST, LVSIL_SMALL, 0);
+}
