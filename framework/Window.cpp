@@ -58,7 +58,13 @@ Window* Window::FromHandle(HWND hwnd) noexcept
     if (!hwnd)
         return nullptr;
     // The object pointer lives in the window's user data; the property tells our windows apart from
-    // windows whose user data belongs to someone else.
+    // windows whose user data belongs to someone else. A window that runs our procedure is ours,
+    // which saves the property lookup (a server round trip under Wine) on the frequent path.
+    if (::GetWindowLongPtrA(hwnd, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(&Window::StaticProc)) {
+        auto* self = reinterpret_cast<Window*>(::GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+        if (self && self->m_hwnd == hwnd)
+            return self;
+    }
     if (!::GetPropA(hwnd, kObjectProp))
         return nullptr;
     return reinterpret_cast<Window*>(::GetWindowLongPtrA(hwnd, GWLP_USERDATA));
@@ -192,7 +198,11 @@ LRESULT Window::WindowProc(UINT msg, WPARAM w, LPARAM l) noexcept
 
 LRESULT CALLBACK Window::StaticProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l) noexcept
 {
-    Window* self = FromHandle(hwnd);
+    // Only bound windows run this procedure, so the user data alone names the object: the property
+    // lookup of FromHandle is a server round trip under Wine and would be paid on every message.
+    auto* self = reinterpret_cast<Window*>(::GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    if (!self || self->m_hwnd != hwnd)
+        self = FromHandle(hwnd);
     if (!self)
         return ::DefWindowProcA(hwnd, msg, w, l);
     if (msg == WM_NCDESTROY) {

@@ -101,6 +101,10 @@ LRESULT CXListCtrl::OnCustomDraw(NMLVCUSTOMDRAW& cd) noexcept
         if (!GetCellRect(row, col, LVIR_BOUNDS, rect))
             return CDRF_SKIPDEFAULT;
         const HDC hdc = cd.nmcd.hdc;
+        // The list view asks for every cell of each row it repaints; cells outside this paint's
+        // area would only be clipped away.
+        if (!::RectVisible(hdc, &rect))
+            return CDRF_SKIPDEFAULT;
         const XListCell* cell = GetCell(row, col);
         if (cell && cell->hasProgress) {
             DrawProgress(hdc, row, col, rect, text, back);
