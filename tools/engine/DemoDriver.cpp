@@ -1,7 +1,8 @@
 // tasvrin-demo: drives one download in a running program from outside, as a user would: MP3 mode,
 // "Also Download Video!" off, the address and the save folder typed in, Download pressed. It then
 // waits for the completion question, creates MARKER, keeps the question open for a few seconds (for a
-// screenshot) and answers No.
+// screenshot) and answers No. The provisioning notices on the way ("Important Notice", such as the
+// runtime being installed on the first run) are confirmed with OK.
 //   tasvrin-demo WINDOW-TITLE-START URL SAVE-FOLDER SECONDS MARKER
 #include <windows.h>
 
@@ -65,6 +66,7 @@ HWND WaitWindow(const std::string& prefix, DWORD ms)
 struct Box {
     std::string text;
     HWND found = nullptr;
+    std::string caption; // when set, a box with this caption matches whatever its text
 };
 
 BOOL CALLBACK BoxWithText(HWND hwnd, LPARAM l)
@@ -76,7 +78,9 @@ BOOL CALLBACK BoxWithText(HWND hwnd, LPARAM l)
         return TRUE;
     char text[1024] = {};
     ::GetDlgItemTextA(hwnd, 0xFFFF, text, sizeof(text)); // the message text of a message box
-    if (std::string(text).find(box->text) != std::string::npos) {
+    char caption[256] = {};
+    ::GetWindowTextA(hwnd, caption, sizeof(caption));
+    if (box->caption.empty() ? std::string(text).find(box->text) != std::string::npos : box->caption == caption) {
         box->found = hwnd;
         return FALSE;
     }
@@ -105,6 +109,10 @@ int main(int argc, char** argv)
     ::SendMessageA(save, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(argv[3]));
     ::PostMessageA(download, BM_CLICK, 0, 0);
     for (DWORD waited = 0; waited < ms; waited += 100) {
+        Box notice{{}, nullptr, "Important Notice"};
+        ::EnumWindows(&BoxWithText, reinterpret_cast<LPARAM>(&notice));
+        if (notice.found)
+            ::PostMessageA(notice.found, WM_COMMAND, IDOK, 0);
         Box box{"Job completed successfully. Open the directory?"};
         ::EnumWindows(&BoxWithText, reinterpret_cast<LPARAM>(&box));
         if (box.found) {
