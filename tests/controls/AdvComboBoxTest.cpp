@@ -438,3 +438,28 @@ TEST_F(AdvCombo, ItemsComeFromTheStringWithTheControlId)
 }
 
 } // namespace
+
+namespace
+{
+
+TEST_F(AdvCombo, EditFocusNotifiesOnceUntilTheFocusLeavesTheControl)
+{
+    Make(CBS_DROPDOWN);
+    Add({"a", "b"});
+    const HWND edit = combo.Edit()->Handle();
+    HWND other = ::CreateWindowExA(0, "BUTTON", "x", WS_CHILD | WS_VISIBLE, 250, 10, 40, 20, host.Handle(), nullptr,
+                                   nullptr, nullptr);
+    ASSERT_EQ(::GetFocus(), edit); // the control hands its focus on to the edit
+    ::SetFocus(other);
+    harness::PumpFor(10);
+    EXPECT_EQ(host.log, (Log{CBN_SELENDCANCEL, CBN_KILLFOCUS}));
+    host.log.clear();
+    ::SetFocus(combo.Handle()); // back: notified once
+    harness::PumpFor(10);
+    EXPECT_EQ(::GetFocus(), edit);
+    ::SetFocus(combo.Handle()); // from the edit to the control and on to the edit: no news
+    harness::PumpFor(10);
+    EXPECT_EQ(host.log, (Log{CBN_SETFOCUS}));
+}
+
+} // namespace
