@@ -13,6 +13,7 @@
 #include <commctrl.h>
 #include <shlobj.h>
 
+#include <new>
 #include <string>
 
 namespace
@@ -53,6 +54,67 @@ bool IsThemedTextControl(int id) noexcept
 {
     return id == IDC_MP3 || id == IDC_VIDEO || id == IDC_ALSO_VIDEO || id == IDC_TV_VIDEO || id == IDC_STATUS_GROUP;
 }
+
+// The "Status:" group box drawn by the page's own rule: Wine's group box ignores the text colour
+// that the control-colour answer sets. Frame etched, caption in the colours the parent gives.
+class StatusGroup : public Window
+{
+protected:
+    LRESULT WindowProc(UINT msg, WPARAM w, LPARAM l) noexcept override
+    {
+        switch (msg) {
+        case WM_PAINT:
+            if (w) {
+                Paint(reinterpret_cast<HDC>(w));
+            } else {
+                PaintDC dc(m_hwnd);
+                Paint(dc);
+            }
+            return 0;
+        case WM_PRINTCLIENT:
+            Paint(reinterpret_cast<HDC>(w));
+            return 0;
+        case WM_ERASEBKGND:
+            return TRUE; // the page behind shows through
+        case WM_SETTEXT:
+        case WM_ENABLE: {
+            const LRESULT result = Default(msg, w, l);
+            ::InvalidateRect(m_hwnd, nullptr, TRUE);
+            return result;
+        }
+        default:
+            break;
+        }
+        return Window::WindowProc(msg, w, l);
+    }
+    void OnFinalDestroy() noexcept override { delete this; }
+
+private:
+    void Paint(HDC hdc) noexcept
+    {
+        RECT client;
+        ::GetClientRect(m_hwnd, &client);
+        SelectGuard font(hdc, reinterpret_cast<HFONT>(::SendMessageA(m_hwnd, WM_GETFONT, 0, 0)));
+        TEXTMETRICA tm{};
+        ::GetTextMetricsA(hdc, &tm);
+        RECT frame = client;
+        frame.top += tm.tmHeight / 2;
+        ::DrawEdge(hdc, &frame, EDGE_ETCHED, BF_RECT);
+        char text[128] = {};
+        const int length = ::GetWindowTextA(m_hwnd, text, sizeof(text));
+        if (length <= 0)
+            return;
+        const auto brush = reinterpret_cast<HBRUSH>(::SendMessageA(
+            ::GetParent(m_hwnd), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(hdc), reinterpret_cast<LPARAM>(m_hwnd)));
+        RECT label{client.left + 8, client.top, client.right - 8, client.top + tm.tmHeight};
+        ::DrawTextA(hdc, text, length, &label, DT_SINGLELINE | DT_LEFT | DT_TOP | DT_CALCRECT);
+        ::InflateRect(&label, 2, 0);
+        if (brush)
+            ::FillRect(hdc, &label, brush);
+        ::InflateRect(&label, -2, 0);
+        ::DrawTextA(hdc, text, length, &label, DT_SINGLELINE | DT_LEFT | DT_TOP);
+    }
+};
 
 void FillList(HWND list, const char* const* items, size_t count, int selection) noexcept
 {
@@ -115,6 +177,8 @@ BOOL CDownloaderPage::OnInitDialog() noexcept
 
     for (int id : {IDC_MP3, IDC_VIDEO, IDC_STATUS_GROUP, IDC_ALSO_VIDEO, IDC_TV_VIDEO})
         ThemeOff(Item(id));
+    if (auto* group = new (std::nothrow) StatusGroup; group && !group->SubclassDlgItem(IDC_STATUS_GROUP, m_hwnd))
+        delete group;
     return FALSE; // the focus is set
 }
 

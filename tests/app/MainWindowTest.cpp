@@ -306,6 +306,10 @@ TEST_F(MainWindow, DownloadPagePaintsInTheThemeWithWhiteTexts)
         EXPECT_GT(radio->Count(RGB(255, 255, 255), all), 5);
         EXPECT_GT(radio->Count(RGB(132, 101, 117), all), 5);
 
+        // So is the status group's caption.
+        auto group = harness::RenderClient(::GetDlgItem(page, IDC_STATUS_GROUP));
+        EXPECT_GT(group->Count(RGB(255, 255, 255), RECT{0, 0, group->Width(), 20}), 5);
+
         // The brush follows the theme colour at the next control-colour request.
         HDC dc = ::GetDC(mp3);
         auto brushColour = [&]() {
