@@ -109,6 +109,7 @@ TEST(XListInput, KeysSkipDisabledRows)
         {"Up onto disabled first rows turns back to the next enabled", {0, 1}, 2, VK_UP, 2},
         {"Home onto a disabled row keeps the old row", {0}, 2, VK_HOME, 2},
         {"Down onto an enabled row", {}, 1, VK_DOWN, 2},
+        {"Nothing selected before and every row disabled: nothing stays selected", {0, 1, 2, 3}, -1, VK_DOWN, -1},
     };
     for (const KeyCase& c : cases) {
         ListFixture f;
@@ -116,12 +117,13 @@ TEST(XListInput, KeysSkipDisabledRows)
             f.list.InsertItem(r, ("row " + std::to_string(r)).c_str());
         for (int r : c.disabled)
             f.list.EnableRow(r, FALSE);
-        f.list.SelectRow(c.start, TRUE);
+        if (c.start >= 0)
+            f.list.SelectRow(c.start, TRUE);
         ::SetFocus(f.list.Handle());
         harness::PressKey(f.list.Handle(), c.key);
         harness::PumpFor(50);
         EXPECT_EQ(f.list.GetSelectedRow(), c.expected) << c.name;
-        EXPECT_EQ(::SendMessageA(f.list.Handle(), LVM_GETSELECTEDCOUNT, 0, 0), 1) << c.name;
+        EXPECT_EQ(::SendMessageA(f.list.Handle(), LVM_GETSELECTEDCOUNT, 0, 0), c.expected >= 0 ? 1 : 0) << c.name;
     }
 }
 
