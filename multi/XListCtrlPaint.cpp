@@ -57,9 +57,9 @@ std::string FormatProgress(const std::string& format, int percent)
         while (j < format.size() && format[j] >= '0' && format[j] <= '9' && j - i < 6)
             ++j;
         if (!used && j < format.size() && (format[j] == 'd' || format[j] == 'i' || format[j] == 'u')) {
-            std::string spec = format.substr(i, j - i) + 'd';
+            std::string conversion = format.substr(i, j - i) + 'd';
             char buffer[64];
-            std::snprintf(buffer, sizeof(buffer), spec.c_str(), percent);
+            std::snprintf(buffer, sizeof(buffer), conversion.c_str(), percent);
             out += buffer;
             used = true;
             i = j;
