@@ -31,6 +31,14 @@ start_wine() {
         mkdir -p "$WINEPREFIX"
         wineboot -i >/dev/null 2>&1 || true
         wineserver -w
+        if [ "${TASVRIN_WINE_DESKTOP:-0}" = 1 ]; then
+            # Every program of the prefix runs inside Wine's own desktop window: top-level windows get
+            # captions and frames drawn like on Windows, and closing one does not wait for a window
+            # manager that Xvfb does not have (about two seconds per window otherwise).
+            wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f </dev/null >/dev/null 2>&1 || true
+            wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1280x1024 /f </dev/null >/dev/null 2>&1 || true
+            wineserver -w
+        fi
     fi
     wineserver -p
     # Start Wine's own services now, with no terminal attached: started later by a test they would
