@@ -1139,13 +1139,7 @@ LRESULT CAdvComboBox::WindowProc(UINT msg, WPARAM w, LPARAM l) noexcept
     case WM_GETFONT:
         return reinterpret_cast<LRESULT>(m_font);
     case WM_PAINT:
-        if (w) {
-            Paint(reinterpret_cast<HDC>(w));
-        } else {
-            PaintDC dc(m_hwnd);
-            Paint(dc);
-        }
-        return 0;
+        return PaintFromMessage(m_hwnd, w, [this](HDC hdc) { Paint(hdc); });
     case WM_PRINTCLIENT:
         Paint(reinterpret_cast<HDC>(w));
         return 0;

@@ -265,13 +265,7 @@ LRESULT CDropWnd::WindowProc(UINT msg, WPARAM w, LPARAM l) noexcept
         OnSize(LOWORD(l), HIWORD(l));
         return 0;
     case WM_PAINT:
-        if (w) {
-            Paint(reinterpret_cast<HDC>(w));
-        } else {
-            PaintDC dc(m_hwnd);
-            Paint(dc);
-        }
-        return 0;
+        return PaintFromMessage(m_hwnd, w, [this](HDC hdc) { Paint(hdc); });
     case WM_PRINTCLIENT:
         if (l & PRF_ERASEBKGND)
             ::FillRect(reinterpret_cast<HDC>(w), &m_listRect, ::GetSysColorBrush(COLOR_WINDOW));

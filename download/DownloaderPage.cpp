@@ -64,13 +64,7 @@ protected:
     {
         switch (msg) {
         case WM_PAINT:
-            if (w) {
-                Paint(reinterpret_cast<HDC>(w));
-            } else {
-                PaintDC dc(m_hwnd);
-                Paint(dc);
-            }
-            return 0;
+            return PaintFromMessage(m_hwnd, w, [this](HDC hdc) { Paint(hdc); });
         case WM_PRINTCLIENT:
             Paint(reinterpret_cast<HDC>(w));
             return 0;

@@ -160,13 +160,7 @@ LRESULT LinkButton::WindowProc(UINT msg, WPARAM w, LPARAM l) noexcept
         PaintParentBackground(reinterpret_cast<HDC>(w));
         return TRUE;
     case WM_PAINT:
-        if (w) {
-            PaintInto(reinterpret_cast<HDC>(w), false);
-        } else {
-            PaintDC dc(m_hwnd);
-            PaintInto(dc, false);
-        }
-        return 0;
+        return PaintFromMessage(m_hwnd, w, [this](HDC hdc) { PaintInto(hdc, false); });
     case WM_PRINTCLIENT:
         PaintInto(reinterpret_cast<HDC>(w), (l & PRF_ERASEBKGND) != 0);
         return 0;

@@ -5,6 +5,8 @@
 // child's own object (OnReflect); the parent sees them only when the child does not take them.
 #pragma once
 
+#include "framework/Handles.h"
+
 #include <windows.h>
 
 #include <string>
@@ -101,6 +103,19 @@ private:
 // Registers a window class whose windows are bound to objects through Window::Create. Returns the
 // class atom (0 when registration failed and the class does not exist either).
 ATOM RegisterWindowClass(const char* className, UINT classStyle, HBRUSH background, HCURSOR cursor);
+
+// Answers WM_PAINT: paints into the DC the message carries in wParam when there is one (rendering
+// into a memory DC, as WM_PRINTCLIENT does), else between BeginPaint and EndPaint.
+template <typename PaintFn> LRESULT PaintFromMessage(HWND hwnd, WPARAM w, PaintFn&& paint) noexcept
+{
+    if (w) {
+        paint(reinterpret_cast<HDC>(w));
+    } else {
+        PaintDC dc(hwnd);
+        paint(dc.Get());
+    }
+    return 0;
+}
 
 // Pumps this thread's messages until the queue is empty.
 void PumpPendingMessages() noexcept;
