@@ -2,6 +2,7 @@
 // that shows every status record, by a bare WinINet loop (64 KiB and 4,095-byte reads) and by curl
 // (run by scripts/bench on request), with the latency of probe messages posted to the window while
 // CWebGrab runs. Prints MB/s (10^6 bytes per second) and ratios against the bare 64 KiB loop.
+#include "bench/BenchClock.h"
 #include "StandinServer.h"
 #include "app/Messages.h"
 #include "framework/Handles.h"
@@ -23,18 +24,6 @@ namespace
 
 constexpr unsigned long long kBodyBytes = 200ull * 1024 * 1024;
 constexpr UINT WM_PROBE = WM_APP + 1;
-
-double Now()
-{
-    static LARGE_INTEGER freq = [] {
-        LARGE_INTEGER f;
-        ::QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER t;
-    ::QueryPerformanceCounter(&t);
-    return static_cast<double>(t.QuadPart) / static_cast<double>(freq.QuadPart);
-}
 
 std::string TempFile(const char* name)
 {

@@ -3,6 +3,7 @@
 // (invalidate everything, update) and one status update (the page's SetTaskStatus against finding
 // the row by its value and setting the text in the platform list), for 1,000 and 10,000 rows.
 // Prints milliseconds per operation and the ratio self-drawn / platform.
+#include "bench/BenchClock.h"
 #include "framework/Window.h"
 #include "multi/MultipleDownPage.h"
 #include "multi/XListCtrl.h"
@@ -16,18 +17,6 @@
 
 namespace
 {
-
-double Now()
-{
-    static LARGE_INTEGER freq = [] {
-        LARGE_INTEGER f;
-        ::QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER t;
-    ::QueryPerformanceCounter(&t);
-    return static_cast<double>(t.QuadPart) / static_cast<double>(freq.QuadPart);
-}
 
 double Median(std::vector<double> v)
 {
