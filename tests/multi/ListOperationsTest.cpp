@@ -328,10 +328,18 @@ TEST(XList, TooltipTextOfTheCellUnderTheCursor)
         f.list.GetCellRect(row, col, LVIR_BOUNDS, cell);
         POINT at{cell.left + 10, (cell.top + cell.bottom) / 2};
         ::ClientToScreen(f.list.Handle(), &at);
-        ::SetCursorPos(at.x, at.y);
-        ::PostMessageA(f.host.Handle(), WM_NULL, 0, 0);
-        MSG msg;
-        ::PeekMessageA(&msg, f.host.Handle(), WM_NULL, WM_NULL, PM_REMOVE);
+        // The position recorded with a message comes from the cursor; inside a Wine desktop the
+        // pointer may still be moving back and forth, so retry until the message carries `at`.
+        for (int attempt = 0; attempt < 200; ++attempt) {
+            ::SetCursorPos(at.x, at.y);
+            ::PostMessageA(f.host.Handle(), WM_NULL, 0, 0);
+            MSG msg;
+            ::PeekMessageA(&msg, f.host.Handle(), WM_NULL, WM_NULL, PM_REMOVE);
+            const DWORD pos = ::GetMessagePos();
+            if (static_cast<short>(LOWORD(pos)) == at.x && static_cast<short>(HIWORD(pos)) == at.y)
+                break;
+            ::Sleep(10);
+        }
         NMTTDISPINFOW info{}; // the larger of the two forms
         info.hdr.hwndFrom = f.list.ToolTipWindow();
         info.hdr.idFrom = id;
